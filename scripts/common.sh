@@ -1,0 +1,103 @@
+# Shared by scripts/run and scripts/test: what the project needs on this
+# machine, the three builds and the Wine prefix the Windows programs run in.
+# Source it; it sets ROOT and BUILD.
+
+set -euo pipefail
+ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+BUILD=${KELVANE_BUILD:-$ROOT/build}
+export KELVANE_WINEPREFIX=${KELVANE_WINEPREFIX:-$BUILD/wineprefix}
+
+PACKAGES=(
+    cmake make g++ googletest
+    g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix binutils-mingw-w64-i686
+    wine wine64 xvfb xauth x11-utils fonts-ipafont-gothic imagemagick locales
+    mawk sed time clang-format
+)
+
+log() { printf '\n== %s\n' "$*"; }
+
+install_missing() {
+    local missing=()
+    for pkg in "${PACKAGES[@]}"; do
+        dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null | grep -q 'install ok installed' ||
+            missing+=("$pkg")
+    done
+    if ((${#missing[@]})); then
+        log "installing ${missing[*]}"
+        local sudo=()
+        [ "$(id -u)" = 0 ] || sudo=(sudo)
+        "${sudo[@]}" apt-get update -qq
+        DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -qq "${missing[@]}" >/dev/null
+    fi
+    # Wine takes code page 932 for its ANSI code page from a Japanese locale.
+    if ! locale -a 2>/dev/null | grep -qi '^ja_JP\.utf-\?8$'; then
+        log "generating the ja_JP.UTF-8 locale"
+        local sudo=()
+        [ "$(id -u)" = 0 ] || sudo=(sudo)
+        "${sudo[@]}" sed -i 's/^# *\(ja_JP.UTF-8 UTF-8\)/\1/' /etc/locale.gen
+        "${sudo[@]}" locale-gen >/dev/null
+    fi
+}
+
+# build_target NAME [cmake args...]: configures once, then builds.
+build_target() {
+    local name=$1
+    shift
+    log "building $name"
+    if [ ! -f "$BUILD/$name/CMakeCache.txt" ]; then
+        cmake -S "$ROOT" -B "$BUILD/$name" -DCMAKE_BUILD_TYPE=Release "$@" >/dev/null
+    fi
+    cmake --build "$BUILD/$name" -j "$(nproc)"
+}
+
+build_all() {
+    build_target native
+    build_target i686 -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw-i686.cmake"
+    build_target x86_64 -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw-x86_64.cmake"
+}
+
+# A display for the window: the user's own, or a private Xvfb.
+XVFB_PID=
+ensure_display() {
+    if [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then
+        return 0
+    fi
+    local n
+    for n in $(seq 91 120); do
+        [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ] || break
+    done
+    Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+    XVFB_PID=$!
+    export DISPLAY=":$n"
+    for _ in $(seq 50); do
+        xdpyinfo >/dev/null 2>&1 && return 0
+        sleep 0.1
+    done
+    echo "Xvfb did not start" >&2
+    return 1
+}
+
+# The test prefix: made once, then kept; a window manager is not needed.
+ensure_wineprefix() {
+    export WINEPREFIX=$KELVANE_WINEPREFIX WINEDEBUG=-all LANG=ja_JP.UTF-8
+    if [ ! -f "$WINEPREFIX/.kelvane-ready" ]; then
+        log "preparing the Wine prefix $WINEPREFIX"
+        mkdir -p "$WINEPREFIX"
+        /usr/lib/wine/wine64 wineboot -i >/dev/null 2>&1
+        # Without a window manager Wine waits for every hidden window unless it manages none.
+        /usr/lib/wine/wine64 reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
+        wineserver -w
+        touch "$WINEPREFIX/.kelvane-ready"
+    fi
+}
+
+# One wineserver for the whole run: between separate programs it would otherwise
+# shut down, and a program started during that shutdown fails with no output.
+start_wineserver() {
+    wineserver -p
+    trap 'stop_wineserver' EXIT
+}
+stop_wineserver() {
+    WINEPREFIX=$KELVANE_WINEPREFIX wineserver -k 2>/dev/null || true
+    [ -z "$XVFB_PID" ] || kill "$XVFB_PID" 2>/dev/null || true
+}

@@ -1,0 +1,109 @@
+#include "AtomicFile.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <fcntl.h>
+#include <string>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <vector>
+
+namespace {
+
+mode_t DefaultMode() {
+    const mode_t nMask = ::umask(0);
+    ::umask(nMask);
+    return 0666 & ~nMask;
+}
+
+void SyncFolder(const std::filesystem::path& folder) {
+    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY);
+    if (fd >= 0) {
+        ::fsync(fd);
+        ::close(fd);
+    }
+}
+
+std::filesystem::path FolderOf(const std::filesystem::path& target) {
+    const std::filesystem::path folder = target.parent_path();
+    return folder.empty() ? std::filesystem::path(".") : folder;
+}
+
+} // namespace
+
+CAtomicFile::~CAtomicFile() {
+    Discard();
+}
+
+bool CAtomicFile::Create() {
+    mode_t nMode = DefaultMode();
+    struct stat st {};
+    if (::stat(m_target.c_str(), &st) == 0) {
+        // A read-only file keeps its content, as it would against a plain open for writing.
+        if (S_ISDIR(st.st_mode) || (st.st_mode & 0222) == 0)
+            return false;
+        nMode = st.st_mode & 07777;
+        m_bExisted = true;
+    } else if (errno != ENOENT) {
+        return false;
+    }
+    const std::string strPattern = (FolderOf(m_target) / ".kelvane-XXXXXX").string();
+    std::vector<char> name(strPattern.begin(), strPattern.end());
+    name.push_back('\0');
+    const int fd = ::mkstemp(name.data());
+    if (fd < 0)
+        return false;
+    m_hFile = fd;
+    m_temp = name.data();
+    if (::fchmod(fd, nMode) != 0) {
+        Discard();
+        return false;
+    }
+    return true;
+}
+
+bool CAtomicFile::Write(const char* pData, std::size_t nSize) {
+    while (nSize > 0) {
+        const ssize_t nDone = ::write(static_cast<int>(m_hFile), pData, nSize);
+        if (nDone < 0 && errno == EINTR)
+            continue;
+        if (nDone <= 0)
+            return false;
+        pData += nDone;
+        nSize -= static_cast<std::size_t>(nDone);
+    }
+    return true;
+}
+
+bool CAtomicFile::Commit() {
+    const int fd = static_cast<int>(m_hFile);
+    const bool bSynced = ::fsync(fd) == 0;
+    const bool bClosed = ::close(fd) == 0;
+    m_hFile = -1;
+    if (!bSynced || !bClosed || ::rename(m_temp.c_str(), m_target.c_str()) != 0) {
+        Discard();
+        return false;
+    }
+    m_temp.clear();
+    SyncFolder(FolderOf(m_target));
+    return true;
+}
+
+void CAtomicFile::Discard() {
+    if (m_hFile >= 0) {
+        ::close(static_cast<int>(m_hFile));
+        m_hFile = -1;
+    }
+    if (!m_temp.empty()) {
+        ::unlink(m_temp.c_str());
+        m_temp.clear();
+    }
+}
+
+bool IsSameFile(const std::filesystem::path& a, const std::filesystem::path& b) {
+    struct stat sa {};
+    struct stat sb {};
+    if (a.empty() || b.empty() || ::stat(a.c_str(), &sa) != 0 || ::stat(b.c_str(), &sb) != 0)
+        return false;
+    return sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
+}

@@ -1,0 +1,28 @@
+#pragma once
+// Where the load job's bytes come from: the data file, or in tests a source
+// that fails part-way.
+
+#include <cstddef>
+#include <cstdio>
+#include <filesystem>
+#include <memory>
+
+class CByteSource {
+public:
+    virtual ~CByteSource() = default;
+    // Up to nSize bytes into pBuffer: the count read, 0 at the end, -1 on a read error.
+    virtual std::ptrdiff_t Read(char* pBuffer, std::size_t nSize) = 0;
+};
+
+// The data file, opened for reading with other readers and writers allowed.
+class CFileSource : public CByteSource {
+public:
+    // Null when the file cannot be opened.
+    static std::unique_ptr<CFileSource> Open(const std::filesystem::path& path);
+    ~CFileSource() override;
+    std::ptrdiff_t Read(char* pBuffer, std::size_t nSize) override;
+
+private:
+    explicit CFileSource(std::FILE* pFile) : m_pFile(pFile) {}
+    std::FILE* m_pFile;
+};

@@ -1,0 +1,53 @@
+#pragma once
+// The form kept in memory, for the command-line tool and the tests: the same
+// state as the main dialog, with the messages it was asked to show recorded in
+// order and the yes/no question answered by a preset answer.
+
+#include "ControlIds.h"
+#include "ToolForm.h"
+
+#include <map>
+#include <set>
+#include <string>
+#include <vector>
+
+class CMemoryForm : public CToolForm {
+public:
+    CMemoryForm();
+
+    const CRowList& GetRows(ERowList list) override { return Rows(list); }
+    void AppendRows(ERowList list, const CRowList& batch) override { Rows(list).AppendAll(batch); }
+    void ReplaceRows(ERowList list, CRowList&& rows) override;
+    void TruncateRows(ERowList list, std::size_t nCount) override { Rows(list).Truncate(nCount); }
+
+    std::filesystem::path GetFieldPath(int nId) override { return m_fieldPaths[nId]; }
+    std::string GetFieldBytes(int nId) override { return m_fieldBytes[nId]; }
+    void EnableButton(int nId) override { m_enabled.insert(nId); }
+    void SetProgressPos(int nPos) override { m_nProgressPos = nPos; }
+
+    void ShowMessage(std::string_view strUtf8) override { m_messages.emplace_back(strUtf8); }
+    bool AskYesNo(std::string_view strUtf8) override;
+
+    std::filesystem::path GetDataPath() override { return m_strDataPath; }
+    int GetLastRow() override { return m_nLastRow; }
+    void SetLastRow(int nLastRow) override { m_nLastRow = nLastRow; }
+    CUniqueRows& GetUnique() override { return m_arrUnique; }
+    const CLeadByteRule& GetLeadBytes() override { return m_leadBytes; }
+
+    CRowList& Rows(ERowList list) { return list == ERowList::In ? m_listIn : m_listOut; }
+
+    int m_nLastRow = 0;
+    std::filesystem::path m_strDataPath;
+    CUniqueRows m_arrUnique;
+    CRowList m_listOut;
+    CRowList m_listIn;
+    CLeadByteRule m_leadBytes = CLeadByteRule::Cp932();
+
+    std::map<int, std::filesystem::path> m_fieldPaths; // IDC_DEST_PATH
+    std::map<int, std::string> m_fieldBytes;           // IDC_MARKER
+    std::set<int> m_enabled;
+    int m_nProgressPos = 0;
+    std::vector<std::string> m_messages;  // shown, in order
+    std::vector<std::string> m_questions; // asked, in order
+    bool m_bAnswerYes = false;
+};

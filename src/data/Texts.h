@@ -1,0 +1,23 @@
+#pragma once
+// The tool's own texts, UTF-8. They are shown through the wide APIs, so they
+// read the same on every system whatever its ANSI code page.
+
+namespace texts {
+
+inline constexpr char kDefaultMarker[] = "regist_pernad.cgi";
+
+inline constexpr char kLoadDone[] = "データファイル読み込み完了";
+inline constexpr char kConvertDone[] = "データ変換&&ファイル保存完了";
+inline constexpr char kDedupDone[] = "URL重複削除処理完了";
+inline constexpr char kNoSavePath[] = "保存先アドレスが未入力です。";
+inline constexpr char kThreadCreateError[] = "RECV THREAD CREATE ERROR!!";
+
+// Followed by a line break and the path concerned.
+inline constexpr char kDataOpenFailed[] = "データファイルを開けませんでした。";
+inline constexpr char kDataReadFailed[] = "データファイルの読み込みに失敗しました。";
+inline constexpr char kSaveFailed[] = "保存ファイルに書き込めませんでした。";
+
+inline constexpr char kOutOfMemory[] = "メモリが不足しているため、処理を中止しました。";
+inline constexpr char kOverwriteDataFile[] = "保存先がデータファイルと同じです。上書きしますか？";
+
+} // namespace texts

@@ -1,0 +1,54 @@
+#pragma once
+// The form: the state and operations of the main dialog that the jobs use.
+// The dialog implements it with real controls; the command-line tool and the
+// tests implement it in memory.
+//
+// How it works with threads: a job runs on a worker thread and the form's
+// owner thread owns the rows. The worker may read a list through GetRows at
+// any time while it runs, because nothing else changes the lists while a job
+// runs; every change goes through the operations below, which the dialog
+// carries out on its own thread. A job appends rows in batches, so a million
+// rows cost a few thousand calls.
+
+#include "LeadByte.h"
+#include "RowList.h"
+#include "UniqueRows.h"
+
+#include <cstddef>
+#include <filesystem>
+#include <string>
+#include <string_view>
+
+enum class ERowList { In, Out };
+
+class CToolForm {
+public:
+    virtual ~CToolForm() = default;
+
+    // The rows of a list, read-only, valid until the next change made through the form.
+    virtual const CRowList& GetRows(ERowList list) = 0;
+    // Appends every row of batch; each row gets the list's count just before it as its number.
+    virtual void AppendRows(ERowList list, const CRowList& batch) = 0;
+    // Empties the list and makes rows its content, in one step.
+    virtual void ReplaceRows(ERowList list, CRowList&& rows) = 0;
+    // Takes back the rows from index nCount on: what a failed job appended.
+    virtual void TruncateRows(ERowList list, std::size_t nCount) = 0;
+
+    // The text of an edit field: the save path field as a path, the marker field as ANSI bytes.
+    virtual std::filesystem::path GetFieldPath(int nId) = 0;
+    virtual std::string GetFieldBytes(int nId) = 0;
+    virtual void EnableButton(int nId) = 0;
+    virtual void SetProgressPos(int nPos) = 0;
+
+    // A modal box owned by the main dialog; the caller waits until the user dismisses it.
+    virtual void ShowMessage(std::string_view strUtf8) = 0;
+    // Yes/No with No as the default; true for Yes.
+    virtual bool AskYesNo(std::string_view strUtf8) = 0;
+
+    virtual std::filesystem::path GetDataPath() = 0; // m_strDataPath
+    virtual int GetLastRow() = 0;                    // m_nLastRow, the row figure
+    virtual void SetLastRow(int nLastRow) = 0;
+    virtual CUniqueRows& GetUnique() = 0; // m_arrUnique
+    // The lead-byte rule of the ANSI code page the rows are written in.
+    virtual const CLeadByteRule& GetLeadBytes() = 0;
+};

@@ -1,0 +1,54 @@
+#include "JobSteps.h"
+#include "Jobs.h"
+
+#include "data/ControlIds.h"
+#include "data/MarkerSearch.h"
+#include "data/Texts.h"
+
+EJobResult RunConvertJob(CToolForm& form) {
+    std::filesystem::path savePath;
+    if (!AcceptSavePath(form, savePath))
+        return EJobResult::Stopped;
+    const std::string strMarker = form.GetFieldBytes(IDC_MARKER);
+    const CLeadByteRule& rule = form.GetLeadBytes();
+    const CRowList& input = form.GetRows(ERowList::In);
+    const std::size_t nOutBefore = form.GetRows(ERowList::Out).Count();
+    try {
+        CRowList batch;
+        int nLastMatch = -1;
+        std::size_t nScanned = 0;
+        auto flush = [&] {
+            if (!batch.Empty())
+                form.AppendRows(ERowList::Out, batch);
+            if (nLastMatch >= 0)
+                form.SetProgressPos(nLastMatch);
+            batch.Clear();
+            nLastMatch = -1;
+            nScanned = 0;
+        };
+        // Bounded by the row figure of the last load, read again at every step, and never
+        // past the rows the input list really holds.
+        for (std::size_t i = 0;
+             form.GetLastRow() >= 0 && i <= static_cast<std::size_t>(form.GetLastRow()) &&
+             i < input.Count();
+             ++i) {
+            const std::string_view row = input.Row(i);
+            if (const auto nPos = FindMarker(row, strMarker, rule)) {
+                batch.Append(row.substr(0, *nPos + strMarker.size()));
+                nLastMatch = static_cast<int>(i);
+            }
+            if (++nScanned >= kBatchRows || batch.ByteSize() >= kBatchBytes)
+                flush();
+        }
+        flush();
+    } catch (const std::exception&) {
+        form.TruncateRows(ERowList::Out, nOutBefore);
+        ReportOutOfMemory(form);
+        return EJobResult::Failed;
+    }
+    return SaveOutputAndReport(form, savePath, texts::kConvertDone);
+}
+
+unsigned ConvertThreadProc(void* pForm) {
+    return RunAsWorker(pForm, RunConvertJob);
+}

@@ -1,0 +1,50 @@
+#include "JobSteps.h"
+
+#include "data/AtomicFile.h"
+#include "data/ControlIds.h"
+#include "data/PathText.h"
+#include "data/SaveFile.h"
+#include "data/Texts.h"
+
+#include <string>
+
+bool AcceptSavePath(CToolForm& form, std::filesystem::path& savePath) {
+    savePath = form.GetFieldPath(IDC_DEST_PATH);
+    if (savePath.empty()) {
+        form.ShowMessage(texts::kNoSavePath);
+        return false;
+    }
+    if (IsSameFile(savePath, form.GetDataPath()))
+        return form.AskYesNo(texts::kOverwriteDataFile);
+    return true;
+}
+
+EJobResult SaveOutputAndReport(CToolForm& form, const std::filesystem::path& savePath,
+                               std::string_view strDone) {
+    bool bWritten = false;
+    try {
+        bWritten = WriteSaveFile(savePath, form.GetRows(ERowList::Out));
+    } catch (const std::exception&) {
+        ReportOutOfMemory(form);
+        return EJobResult::Failed;
+    }
+    if (!bWritten) {
+        form.ShowMessage(std::string(texts::kSaveFailed) + "\n" + PathToUtf8(savePath));
+        return EJobResult::Failed;
+    }
+    form.ShowMessage(strDone);
+    return EJobResult::Completed;
+}
+
+void ReportOutOfMemory(CToolForm& form) {
+    form.ShowMessage(texts::kOutOfMemory);
+}
+
+unsigned RunAsWorker(void* pForm, EJobResult (*pfnRun)(CToolForm&)) {
+    try {
+        pfnRun(*static_cast<CToolForm*>(pForm));
+    } catch (...) {
+        // Every job reports its own failures; this only keeps a thread from dying with one.
+    }
+    return 0;
+}

@@ -1,0 +1,29 @@
+#pragma once
+// Steps that the trim job and the duplicate-removal job share.
+
+#include "Jobs.h"
+
+#include <filesystem>
+#include <string_view>
+
+// How many rows a job sends to the form at once: enough that a million rows
+// cost a few hundred calls, few enough that the list grows visibly.
+inline constexpr std::size_t kBatchRows = 4096;
+inline constexpr std::size_t kBatchBytes = 1 << 20;
+
+// Reads the save path field. False when the job ends here: the field is empty
+// (the message is shown), or it names the data file and the user declines to
+// overwrite it.
+bool AcceptSavePath(CToolForm& form, std::filesystem::path& savePath);
+
+// Writes the output list to the save file, then shows strDone; on failure shows
+// the save failure message with the path instead.
+EJobResult SaveOutputAndReport(CToolForm& form, const std::filesystem::path& savePath,
+                               std::string_view strDone);
+
+// The message for a job that ran out of memory.
+void ReportOutOfMemory(CToolForm& form);
+
+// The body of a worker entry: runs the job on the form behind the untyped argument.
+// Nothing a job throws may unwind into the thread's caller.
+unsigned RunAsWorker(void* pForm, EJobResult (*pfnRun)(CToolForm&));

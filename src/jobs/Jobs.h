@@ -1,0 +1,28 @@
+#pragma once
+// The three jobs. Each worker entry takes the form (a CToolForm*, passed as
+// the untyped worker argument), runs its job to the end and returns 0. The
+// Run functions do the same work and say how it ended, for callers that wait.
+
+#include "data/ByteSource.h"
+#include "data/ToolForm.h"
+
+#include <filesystem>
+
+enum class EJobResult {
+    Completed, // the job's completion message was shown
+    Stopped,   // stopped before changing anything: no save path, or overwriting declined
+    Failed,    // its failure message was shown; the lists are as before the job
+};
+
+unsigned LoadThreadProc(void* pForm);
+unsigned ConvertThreadProc(void* pForm);
+unsigned DedupThreadProc(void* pForm);
+
+EJobResult RunLoadJob(CToolForm& form);
+EJobResult RunConvertJob(CToolForm& form);
+EJobResult RunDedupJob(CToolForm& form);
+
+// Reads the data file at path into the input list and sets the row figure.
+EJobResult LoadDataFile(CToolForm& form, const std::filesystem::path& path);
+// The same from any source of bytes; path only names the file in messages.
+EJobResult LoadRows(CToolForm& form, CByteSource& source, const std::filesystem::path& path);

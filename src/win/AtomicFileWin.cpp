@@ -1,0 +1,155 @@
+#include "data/AtomicFile.h"
+
+#include <windows.h>
+
+#include <string>
+
+namespace {
+
+HANDLE AsHandle(std::intptr_t h) {
+    return reinterpret_cast<HANDLE>(h);
+}
+
+std::filesystem::path FolderOf(const std::filesystem::path& target) {
+    const std::filesystem::path folder = target.parent_path();
+    return folder.empty() ? std::filesystem::path(L".") : folder;
+}
+
+// A short name beside the target that no other file has yet, "~kv<tag>.kvtmp": short, so
+// that any name the target may have still leaves room for it.
+std::filesystem::path SiblingName(const std::filesystem::path& target, const wchar_t* pszKind,
+                                  unsigned nAttempt) {
+    const unsigned long long nTag =
+        (static_cast<unsigned long long>(GetCurrentProcessId()) << 32) ^ GetTickCount() ^
+        (static_cast<unsigned long long>(GetCurrentThreadId()) << 16) ^ nAttempt;
+    return FolderOf(target) / (L"~kv" + std::to_wstring(nTag) + pszKind);
+}
+
+// Another program may hold the target open for a moment (a virus scanner, an
+// indexer); such a hold is waited out a few times before the save is given up.
+bool IsPassingHold(DWORD dwError) {
+    return dwError == ERROR_SHARING_VIOLATION || dwError == ERROR_LOCK_VIOLATION ||
+           dwError == ERROR_ACCESS_DENIED;
+}
+
+template <typename Op> bool WithRetries(Op op) {
+    for (int nTry = 0;; ++nTry) {
+        if (op())
+            return true;
+        if (nTry >= 5 || !IsPassingHold(GetLastError()))
+            return false;
+        Sleep(100);
+    }
+}
+
+} // namespace
+
+CAtomicFile::~CAtomicFile() {
+    Discard();
+}
+
+bool CAtomicFile::Create() {
+    const DWORD dwAttributes = GetFileAttributesW(m_target.c_str());
+    if (dwAttributes != INVALID_FILE_ATTRIBUTES) {
+        // A read-only file keeps its content, as it would against a plain open for writing.
+        if (dwAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_READONLY))
+            return false;
+        m_bExisted = true;
+    } else if (GetLastError() != ERROR_FILE_NOT_FOUND) {
+        return false;
+    }
+    for (unsigned nAttempt = 0; nAttempt < 16; ++nAttempt) {
+        const std::filesystem::path temp = SiblingName(m_target, L".kvtmp", nAttempt);
+        const HANDLE hFile = CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                         FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (hFile != INVALID_HANDLE_VALUE) {
+            m_hFile = reinterpret_cast<std::intptr_t>(hFile);
+            m_temp = temp;
+            return true;
+        }
+        if (GetLastError() != ERROR_FILE_EXISTS && GetLastError() != ERROR_ALREADY_EXISTS)
+            return false;
+    }
+    return false;
+}
+
+bool CAtomicFile::Write(const char* pData, std::size_t nSize) {
+    while (nSize > 0) {
+        const DWORD dwChunk = nSize > (1u << 30) ? (1u << 30) : static_cast<DWORD>(nSize);
+        DWORD dwDone = 0;
+        if (!WriteFile(AsHandle(m_hFile), pData, dwChunk, &dwDone, nullptr) || dwDone == 0)
+            return false;
+        pData += dwDone;
+        nSize -= dwDone;
+    }
+    return true;
+}
+
+bool CAtomicFile::Commit() {
+    const bool bFlushed = FlushFileBuffers(AsHandle(m_hFile)) != FALSE;
+    const bool bClosed = CloseHandle(AsHandle(m_hFile)) != FALSE;
+    m_hFile = -1;
+    if (!bFlushed || !bClosed) {
+        Discard();
+        return false;
+    }
+    bool bPlaced = false;
+    if (m_bExisted) {
+        // The old content goes to a backup name first, so that whatever step fails the old
+        // file can be put back under its own name.
+        const std::filesystem::path backup = SiblingName(m_target, L".kvbak", 0);
+        bPlaced = WithRetries([&] {
+            return ReplaceFileW(m_target.c_str(), m_temp.c_str(), backup.c_str(),
+                                REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr) != FALSE;
+        });
+        if (bPlaced) {
+            DeleteFileW(backup.c_str());
+        } else if (GetLastError() == ERROR_UNABLE_TO_MOVE_REPLACEMENT_2) {
+            MoveFileExW(backup.c_str(), m_target.c_str(), MOVEFILE_WRITE_THROUGH);
+        }
+    } else {
+        bPlaced = WithRetries([&] {
+            return MoveFileExW(m_temp.c_str(), m_target.c_str(), MOVEFILE_WRITE_THROUGH) != FALSE;
+        });
+    }
+    if (!bPlaced) {
+        Discard();
+        return false;
+    }
+    m_temp.clear();
+    return true;
+}
+
+void CAtomicFile::Discard() {
+    if (m_hFile != -1) {
+        CloseHandle(AsHandle(m_hFile));
+        m_hFile = -1;
+    }
+    if (!m_temp.empty()) {
+        DeleteFileW(m_temp.c_str());
+        m_temp.clear();
+    }
+}
+
+namespace {
+bool IdentityOf(const std::filesystem::path& path, BY_HANDLE_FILE_INFORMATION& info) {
+    const HANDLE hFile =
+        CreateFileW(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                    nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (hFile == INVALID_HANDLE_VALUE)
+        return false;
+    const bool bOk = GetFileInformationByHandle(hFile, &info) != FALSE;
+    CloseHandle(hFile);
+    return bOk;
+}
+} // namespace
+
+bool IsSameFile(const std::filesystem::path& a, const std::filesystem::path& b) {
+    BY_HANDLE_FILE_INFORMATION infoA{};
+    BY_HANDLE_FILE_INFORMATION infoB{};
+    if (a.empty() || b.empty() || !IdentityOf(a, infoA) || !IdentityOf(b, infoB))
+        return false;
+    return infoA.dwVolumeSerialNumber == infoB.dwVolumeSerialNumber &&
+           infoA.nFileIndexHigh == infoB.nFileIndexHigh &&
+           infoA.nFileIndexLow == infoB.nFileIndexLow;
+}

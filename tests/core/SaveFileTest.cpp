@@ -1,0 +1,102 @@
+#include "TempDir.h"
+
+#include "data/AtomicFile.h"
+#include "data/SaveFile.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+CRowList ListOf(const std::vector<std::string>& rows) {
+    CRowList list;
+    for (const auto& row : rows)
+        list.Append(row);
+    return list;
+}
+
+struct SWriteCase {
+    const char* pszName;
+    std::vector<std::string> rows;
+    std::string bytes;
+};
+
+TEST(SaveFile, WritesEveryRowWithCrLf) {
+    const std::string strBig(3 << 20, 'u'); // larger than the write buffer
+    const SWriteCase cases[] = {
+        {"two rows", {"a", "b"}, "a\r\nb\r\n"},
+        {"empty list", {}, ""},
+        {"empty row", {""}, "\r\n"},
+        {"cr kept inside", {"a\rb"}, "a\rb\r\n"},
+        {"shift-jis bytes", {"\x83\x65\x83\x58\x83\x67"}, "\x83\x65\x83\x58\x83\x67\r\n"},
+        {"row larger than the buffer", {"x", strBig, "y"}, "x\r\n" + strBig + "\r\ny\r\n"},
+    };
+    for (const SWriteCase& c : cases) {
+        CTempDir dir;
+        ASSERT_TRUE(WriteSaveFile(dir / "out.txt", ListOf(c.rows))) << c.pszName;
+        EXPECT_EQ(ReadBytes(dir / "out.txt"), c.bytes) << c.pszName;
+        EXPECT_EQ(dir.Listing(), "out.txt") << c.pszName;
+    }
+}
+
+TEST(SaveFile, ReplacesTheWholeOldContent) {
+    CTempDir dir;
+    WriteBytes(dir / "out.txt", "an old and much longer content\r\n");
+    ASSERT_TRUE(WriteSaveFile(dir / "out.txt", ListOf({"n"})));
+    EXPECT_EQ(ReadBytes(dir / "out.txt"), "n\r\n");
+    EXPECT_EQ(dir.Listing(), "out.txt");
+}
+
+// Whatever stops the save, the old file stays byte for byte and no temporary file is left.
+TEST(SaveFile, FailureKeepsTheOldFileAndLeavesNoTemporary) {
+    const std::string strOld = "old\r\n";
+    struct SFailCase {
+        const char* pszName;
+        std::string target; // inside the test folder
+        void (*prepare)(const fs::path& folder);
+        std::string listing;
+    };
+    const SFailCase cases[] = {
+        {"folder missing", "missing/out.txt", [](const fs::path&) {}, ""},
+        {"target is a folder", "out.txt",
+         [](const fs::path& d) { fs::create_directory(d / "out.txt"); }, "out.txt"},
+        {"target read-only", "out.txt",
+         [](const fs::path& d) {
+             WriteBytes(d / "out.txt", "old\r\n");
+             fs::permissions(d / "out.txt",
+                             fs::perms::owner_write | fs::perms::group_write |
+                                 fs::perms::others_write,
+                             fs::perm_options::remove);
+         },
+         "out.txt"},
+        {"name too long", std::string(300, 'n'), [](const fs::path&) {}, ""},
+    };
+    for (const SFailCase& c : cases) {
+        CTempDir dir;
+        c.prepare(dir.Path());
+        EXPECT_FALSE(WriteSaveFile(dir / c.target, ListOf({"new"}))) << c.pszName;
+        EXPECT_EQ(dir.Listing(), c.listing) << c.pszName;
+        std::error_code ec;
+        if (fs::is_regular_file(dir / c.target, ec)) {
+            EXPECT_EQ(ReadBytes(dir / c.target), strOld) << c.pszName;
+            fs::permissions(dir / c.target, fs::perms::owner_write, fs::perm_options::add);
+        }
+    }
+}
+
+TEST(SameFile, ByIdentityNotByText) {
+    CTempDir dir;
+    WriteBytes(dir / "a.txt", "a");
+    WriteBytes(dir / "b.txt", "a");
+    EXPECT_TRUE(IsSameFile(dir / "a.txt", dir / "a.txt"));
+    EXPECT_TRUE(IsSameFile(dir / "a.txt", dir.Path() / "." / "a.txt"));
+    EXPECT_FALSE(IsSameFile(dir / "a.txt", dir / "b.txt"));
+    EXPECT_FALSE(IsSameFile(dir / "a.txt", dir / "missing.txt"));
+    EXPECT_FALSE(IsSameFile(dir / "a.txt", ""));
+}
+
+} // namespace
