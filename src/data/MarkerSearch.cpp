@@ -17,19 +17,43 @@ bool IsCharBoundary(std::string_view text, std::size_t nPos, std::size_t nKnown,
 
 } // namespace
 
-std::optional<std::size_t> FindMarker(std::string_view text, std::string_view marker,
-                                      const CLeadByteRule& rule) {
-    if (marker.empty())
+CMarkerSearch::CMarkerSearch(std::string_view marker, const CLeadByteRule& rule)
+    : m_strMarker(marker), m_rule(rule) {
+    m_nSkip.fill(marker.size());
+    for (std::size_t i = 0; i + 1 < marker.size(); ++i)
+        m_nSkip[static_cast<unsigned char>(marker[i])] = marker.size() - 1 - i;
+}
+
+std::size_t CMarkerSearch::FindBytes(std::string_view text, std::size_t nFrom) const {
+    const std::size_t nLength = m_strMarker.size();
+    const char* const pMarker = m_strMarker.data();
+    const unsigned char cLast = static_cast<unsigned char>(pMarker[nLength - 1]);
+    for (std::size_t nPos = nFrom; nPos + nLength <= text.size();) {
+        const unsigned char c = static_cast<unsigned char>(text[nPos + nLength - 1]);
+        if (c == cLast && text.compare(nPos, nLength - 1, pMarker, nLength - 1) == 0)
+            return nPos;
+        nPos += m_nSkip[c];
+    }
+    return std::string_view::npos;
+}
+
+std::optional<std::size_t> CMarkerSearch::Find(std::string_view text) const {
+    if (m_strMarker.empty())
         return 0;
     std::size_t nKnown = 0;
-    for (std::size_t nPos = text.find(marker); nPos != std::string_view::npos;
-         nPos = text.find(marker, nPos + 1)) {
-        if (IsCharBoundary(text, nPos, nKnown, rule))
+    for (std::size_t nPos = FindBytes(text, 0); nPos != std::string_view::npos;
+         nPos = FindBytes(text, nPos + 1)) {
+        if (IsCharBoundary(text, nPos, nKnown, m_rule))
             return nPos;
         // The byte before nPos leads a pair that ends at nPos, so a character starts after it.
         nKnown = nPos + 1;
     }
     return std::nullopt;
+}
+
+std::optional<std::size_t> FindMarker(std::string_view text, std::string_view marker,
+                                      const CLeadByteRule& rule) {
+    return CMarkerSearch(marker, rule).Find(text);
 }
 
 std::optional<std::size_t> FindMarkerByWalking(std::string_view text, std::string_view marker,

@@ -2,16 +2,35 @@
 
 #include "LeadByte.h"
 
+#include <array>
 #include <cstddef>
 #include <optional>
+#include <string>
 #include <string_view>
 
-// Byte position of the first occurrence of marker in text that starts on a
-// character boundary; exact bytes, no case folding. An empty marker matches at 0.
+// Finds the first occurrence of a marker in row texts that starts on a
+// character boundary of the ANSI code page; exact bytes, no case folding. An
+// empty marker matches at 0. Built once per job, then asked for every row.
+class CMarkerSearch {
+public:
+    CMarkerSearch(std::string_view marker, const CLeadByteRule& rule);
+    std::optional<std::size_t> Find(std::string_view text) const;
+    std::size_t Length() const { return m_strMarker.size(); }
+
+private:
+    // The first match at or after nFrom, on a boundary or not (Horspool's skip).
+    std::size_t FindBytes(std::string_view text, std::size_t nFrom) const;
+
+    std::string m_strMarker;
+    const CLeadByteRule& m_rule;
+    std::array<std::size_t, 256> m_nSkip{};
+};
+
+// One search, for callers with a single text.
 std::optional<std::size_t> FindMarker(std::string_view text, std::string_view marker,
                                       const CLeadByteRule& rule);
 
 // The same answer found by walking the text one character at a time; slow,
-// kept as the plain statement of the rule that tests hold FindMarker to.
+// kept as the plain statement of the rule that tests hold the search to.
 std::optional<std::size_t> FindMarkerByWalking(std::string_view text, std::string_view marker,
                                                const CLeadByteRule& rule);

@@ -2,14 +2,6 @@
 
 #include <new>
 
-void CRowList::Append(std::string_view text) {
-    // Both arrays grow before either changes, so a failed allocation leaves the list as it was.
-    m_arrBytes.Grow(text.size());
-    m_arrEnds.Grow(1);
-    m_arrBytes.Append(text.data(), text.size());
-    m_arrEnds.PushBack(m_arrBytes.Size());
-}
-
 void CRowList::AppendAll(const CRowList& rows) {
     if (rows.Empty())
         return;

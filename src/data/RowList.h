@@ -15,13 +15,21 @@ public:
     bool Empty() const { return m_arrEnds.Empty(); }
     // Bytes held by all rows together.
     std::size_t ByteSize() const { return m_arrBytes.Size(); }
+    // All rows' bytes, one after the other.
+    const char* Bytes() const { return m_arrBytes.Data(); }
 
     std::string_view Row(std::size_t i) const {
         const std::size_t nBegin = i == 0 ? 0 : m_arrEnds[i - 1];
         return {m_arrBytes.Data() + nBegin, m_arrEnds[i] - nBegin};
     }
 
-    void Append(std::string_view text);
+    void Append(std::string_view text) {
+        // Both arrays grow before either changes, so a failed allocation leaves the list as it was.
+        m_arrBytes.Grow(text.size());
+        m_arrEnds.Grow(1);
+        m_arrBytes.Append(text.data(), text.size());
+        m_arrEnds.PushBack(m_arrBytes.Size());
+    }
     // Appends every row of another list, in order.
     void AppendAll(const CRowList& rows);
 

@@ -9,8 +9,7 @@ EJobResult RunConvertJob(CToolForm& form) {
     std::filesystem::path savePath;
     if (!AcceptSavePath(form, savePath))
         return EJobResult::Stopped;
-    const std::string strMarker = form.GetFieldBytes(IDC_MARKER);
-    const CLeadByteRule& rule = form.GetLeadBytes();
+    const CMarkerSearch marker(form.GetFieldBytes(IDC_MARKER), form.GetLeadBytes());
     const CRowList& input = form.GetRows(ERowList::In);
     const std::size_t nOutBefore = form.GetRows(ERowList::Out).Count();
     try {
@@ -33,8 +32,8 @@ EJobResult RunConvertJob(CToolForm& form) {
              i < input.Count();
              ++i) {
             const std::string_view row = input.Row(i);
-            if (const auto nPos = FindMarker(row, strMarker, rule)) {
-                batch.Append(row.substr(0, *nPos + strMarker.size()));
+            if (const auto nPos = marker.Find(row)) {
+                batch.Append(row.substr(0, *nPos + marker.Length()));
                 nLastMatch = static_cast<int>(i);
             }
             if (++nScanned >= kBatchRows || batch.ByteSize() >= kBatchBytes)

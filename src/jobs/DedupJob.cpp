@@ -9,10 +9,10 @@ EJobResult RunDedupJob(CToolForm& form) {
         return EJobResult::Stopped;
     CUniqueRows& unique = form.GetUnique();
     const CRowList& input = form.GetRows(ERowList::In);
-    const std::size_t nRows = input.Count();
     try {
-        for (std::size_t f = 0; f < nRows; ++f)
-            unique.Add(input.Row(f));
+        // Every input row is compared once, in order; the first of each text is kept.
+        unique.Reserve(input.Count());
+        unique.AddAll(input);
     } catch (const std::exception&) {
         unique.Clear();
         ReportOutOfMemory(form);

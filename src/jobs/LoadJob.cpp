@@ -13,7 +13,7 @@
 
 namespace {
 
-constexpr std::size_t kReadBlock = 1 << 20;
+constexpr std::size_t kReadBlock = 128 << 10;
 
 // The row figure is a signed 32-bit index, so a list holds at most INT_MAX rows.
 constexpr std::size_t kMaxRows = INT_MAX;

@@ -1,0 +1,85 @@
+#!/usr/bin/env bash
+# kelvane-cli against the edge cases of the data file, the trim and the
+# duplicate removal: each case gives input bytes and the save file's bytes.
+# usage: cli_cases.sh PATH/TO/kelvane-cli
+set -uo pipefail
+CLI=$1
+WORK=$(mktemp -d)
+trap 'rm -rf "$WORK"' EXIT
+failed=0
+passed=0
+
+# check NAME JOB INPUT(printf format) EXPECTED(printf format) [extra args...]
+check() {
+    local name=$1 job=$2 input=$3 expected=$4
+    shift 4
+    local dir="$WORK/case$((passed + failed))"
+    mkdir -p "$dir/out"
+    printf "$input" >"$dir/urls.txt"
+    if ! "$CLI" "$job" "$dir/urls.txt" "$dir/out" "$@" >"$dir/stdout" 2>"$dir/stderr"; then
+        echo "FAIL $name: exit $?: $(cat "$dir/stderr")"
+        failed=$((failed + 1))
+        return
+    fi
+    if cmp -s <(printf "$expected") "$dir/out/urls.txt"; then
+        passed=$((passed + 1))
+    else
+        echo "FAIL $name: expected $(printf "$expected" | od -An -c | tr -s ' ') got $(od -An -c "$dir/out/urls.txt" | tr -s ' ')"
+        failed=$((failed + 1))
+    fi
+}
+
+M=regist_pernad.cgi
+# reading rules, seen through dedup (which keeps every distinct line)
+check "crlf and lf give the same rows" dedup 'a\r\nb\nc\r\n' 'a\r\nb\r\nc\r\n'
+check "no final break" dedup 'a\nb\nc' 'a\r\nb\r\nc\r\n'
+check "empty second line" dedup 'a\n\nc\n' 'a\r\n\r\nc\r\n'
+check "only a line break" dedup '\n' '\r\n'
+check "zero bytes" dedup '' ''
+check "lone cr stays" dedup 'a\rb\n' 'a\rb\r\n'
+check "0x1a ends the file" dedup 'a\nb\032c\nd\n' 'a\r\nb\r\n'
+check "byte-order mark stays" dedup '\357\273\277a\n' '\357\273\277a\r\n'
+check "nul kept" dedup 'a\000b\n' 'a\000b\r\n'
+# duplicate removal
+check "x y x z y" dedup 'x\ny\nx\nz\ny\n' 'x\r\ny\r\nz\r\n'
+check "three empty rows" dedup '\n\n\n' '\r\n'
+check "no normalisation" dedup 'a/b\na/b/\nA/B\na/b\n' 'a/b\r\na/b/\r\nA/B\r\n'
+# trim
+check "query string dropped" trim "abc/$M?mode=new\n" "abc/$M\r\n"
+check "ends with marker" trim "abc/$M\n" "abc/$M\r\n"
+check "first of two" trim "a/$M/b/$M?x\n" "a/$M\r\n"
+check "other case dropped" trim "abc/REGIST_PERNAD.CGI\n" ''
+check "only the second" trim "x\ny/$M?z\nw\n" "y/$M\r\n"
+check "lead byte before the marker" trim "\202$M\n\202\140$M?q\n" "\202\140$M\r\n"
+check "empty marker" trim 'a\nb\n' '\r\n\r\n' --marker ''
+check "other marker" trim 'a/x.cgi?1\nb\n' 'a/x.cgi\r\n' --marker x.cgi
+check "empty data file" trim '' ''
+
+# expect_exit NAME CODE STDERR-PATTERN ARGS...: a refused or failed run and what it says.
+expect_exit() {
+    local name=$1 code=$2 pattern=$3
+    shift 3
+    "$CLI" "$@" >"$WORK/stdout" 2>"$WORK/stderr"
+    local got=$?
+    if [ "$got" = "$code" ] && { [ -z "$pattern" ] || grep -q -- "$pattern" "$WORK/stderr"; }; then
+        passed=$((passed + 1))
+    else
+        echo "FAIL $name: exit $got, stderr: $(cat "$WORK/stderr")"
+        failed=$((failed + 1))
+    fi
+}
+printf "a/$M?1\r\n" >"$WORK/data.txt"
+expect_exit "save over the data file refused" 3 "give --force" trim "$WORK/data.txt" "$WORK/data.txt"
+expect_exit "refused means untouched" 0 "" dedup "$WORK/data.txt" "$WORK/copy.txt"
+cmp -s "$WORK/data.txt" "$WORK/copy.txt" || { echo "FAIL data file changed"; failed=$((failed + 1)); }
+expect_exit "forced overwrite" 0 "" trim "$WORK/data.txt" "$WORK/data.txt" --force
+cmp -s <(printf "a/$M\r\n") "$WORK/data.txt" || { echo "FAIL forced overwrite bytes"; failed=$((failed + 1)); }
+expect_exit "missing data file" 1 "データファイルを開けませんでした。" trim "$WORK/none.txt" "$WORK/out.txt"
+expect_exit "save folder missing" 1 "保存ファイルに書き込めませんでした。" trim "$WORK/data.txt" "$WORK/no/out.txt"
+expect_exit "empty save path" 1 "保存先アドレスが未入力です。" trim "$WORK/data.txt" ""
+expect_exit "unknown job" 2 "unknown job" sort "$WORK/data.txt" "$WORK/out.txt"
+expect_exit "marker with dedup" 2 "trim only" dedup "$WORK/data.txt" "$WORK/out.txt" --marker x
+expect_exit "help" 0 "" --help
+
+echo "$passed passed, $failed failed"
+[ "$failed" = 0 ]
