@@ -93,9 +93,12 @@ ensure_wineprefix() {
 
 # One wineserver for the whole run: between separate programs it would otherwise
 # shut down, and a program started during that shutdown fails with no output.
+# Wine's own services start with the first program and keep its output open, which
+# would leave CTest waiting for it; so they are started here, writing nowhere.
 start_wineserver() {
-    wineserver -p
     trap 'stop_wineserver' EXIT
+    wineserver -p
+    /usr/lib/wine/wine64 cmd /c exit </dev/null >/dev/null 2>&1
 }
 stop_wineserver() {
     WINEPREFIX=$KELVANE_WINEPREFIX wineserver -k 2>/dev/null || true
