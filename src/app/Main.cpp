@@ -1,0 +1,16 @@
+// Start-up: the one application object, and the entry that runs it.
+
+#include "UrlToolApp.h"
+
+#include <commctrl.h>
+
+namespace {
+CUrlToolApp theApp;
+}
+
+int WINAPI wWinMain(HINSTANCE, HINSTANCE, LPWSTR, int) {
+    INITCOMMONCONTROLSEX controls{sizeof controls, ICC_LISTVIEW_CLASSES | ICC_PROGRESS_CLASS};
+    ::InitCommonControlsEx(&controls);
+    AfxGetApp()->InitInstance();
+    return 0;
+}

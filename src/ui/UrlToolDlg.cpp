@@ -1,0 +1,360 @@
+#include "UrlToolDlg.h"
+
+#include "WorkerMessages.h"
+#include "app/AboutDlg.h"
+#include "data/Texts.h"
+#include "jobs/Jobs.h"
+#include "res/resource.h"
+#include "win/Seams.h"
+#include "win/Text.h"
+
+#include <commdlg.h>
+#include <shlobj.h>
+
+#include <cwchar>
+#include <new>
+
+namespace {
+
+// The job buttons whose state the form leads through, in m_bStepEnabled's order.
+constexpr int kStepButtons[] = {IDC_LOAD, IDC_BROWSE_DEST, IDC_CONVERT, IDC_DEDUP};
+// Always enabled, except while a job runs.
+constexpr int kFreeButtons[] = {IDC_BROWSE_DATA, IDC_CLEAR, IDCANCEL};
+
+int StepIndex(int nId) {
+    for (int i = 0; i < 4; ++i)
+        if (kStepButtons[i] == nId)
+            return i;
+    return -1;
+}
+
+// The worker entry for one job: the job itself, then word to the dialog that it has ended.
+template <UINT (*pfnJob)(LPVOID)> UINT JobWorker(LPVOID pForm) {
+    pfnJob(pForm);
+    CToolForm* pToolForm = static_cast<CToolForm*>(pForm);
+    static_cast<CUrlToolDlg*>(pToolForm)->SendMessage(WM_APP_JOB_ENDED);
+    return 0;
+}
+
+} // namespace
+
+struct SUrlToolDlgMap {
+    static constexpr SMessageMapEntry<CUrlToolDlg> kMap[] = {
+        OnMessage(WM_SYSCOMMAND, &CUrlToolDlg::OnSysCommand),
+        OnMessage(WM_PAINT, &CUrlToolDlg::OnPaint),
+        OnMessage(WM_QUERYDRAGICON, &CUrlToolDlg::OnQueryDragIcon),
+        OnClicked(IDC_BROWSE_DATA, &CUrlToolDlg::OnBrowseData),
+        OnClicked(IDC_LOAD, &CUrlToolDlg::OnLoad),
+        OnClicked(IDC_BROWSE_DEST, &CUrlToolDlg::OnBrowseDest),
+        OnClicked(IDC_CONVERT, &CUrlToolDlg::OnConvert),
+        OnClicked(IDC_CLEAR, &CUrlToolDlg::OnClear),
+        OnClicked(IDC_DEDUP, &CUrlToolDlg::OnDedup),
+        OnNotify(LVN_GETDISPINFOW, IDC_LIST_IN, &CUrlToolDlg::OnGetDispInfo),
+        OnNotify(LVN_GETDISPINFOW, IDC_LIST_OUT, &CUrlToolDlg::OnGetDispInfo),
+        OnMessage(WM_APP_APPEND_ROWS, &CUrlToolDlg::OnAppendRows),
+        OnMessage(WM_APP_REPLACE_ROWS, &CUrlToolDlg::OnReplaceRows),
+        OnMessage(WM_APP_TRUNCATE_ROWS, &CUrlToolDlg::OnTruncateRows),
+        OnMessage(WM_APP_ENABLE_BUTTON, &CUrlToolDlg::OnEnableButton),
+        OnMessage(WM_APP_JOB_ENDED, &CUrlToolDlg::OnJobEnded),
+    };
+};
+
+CUrlToolDlg::CUrlToolDlg(CWnd* pParent) : CDialog(IDD_MAIN, pParent) {
+    m_hIcon = ::LoadIconW(AfxGetResourceHandle(), MAKEINTRESOURCEW(IDR_MAINFRAME));
+}
+
+bool CUrlToolDlg::OnWndMsg(UINT nMsg, WPARAM wParam, LPARAM lParam, LRESULT& lResult) {
+    return Dispatch(this, SUrlToolDlgMap::kMap, nMsg, wParam, lParam, lResult);
+}
+
+void CUrlToolDlg::DoDataExchange(CDataExchange* pDX) {
+    DDX_Control(pDX, IDC_PROGRESS, m_progress);
+    DDX_Control(pDX, IDC_LIST_OUT, m_listOut);
+    DDX_Control(pDX, IDC_LIST_IN, m_listIn);
+}
+
+BOOL CUrlToolDlg::OnInitDialog() {
+    CDialog::OnInitDialog();
+    if (const HMENU hSysMenu = ::GetSystemMenu(m_hWnd, FALSE)) {
+        const std::wstring strAbout = AfxLoadString(IDS_ABOUTBOX);
+        if (!strAbout.empty()) {
+            ::AppendMenuW(hSysMenu, MF_SEPARATOR, 0, nullptr);
+            ::AppendMenuW(hSysMenu, MF_STRING, IDM_ABOUTBOX, strAbout.c_str());
+        }
+    }
+    SendMessage(WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_hIcon));
+    SendMessage(WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_hIcon));
+    InitListColumns(m_listIn);
+    InitListColumns(m_listOut);
+    ResetForm();
+    return TRUE;
+}
+
+void CUrlToolDlg::InitListColumns(const CListCtrl& list) const {
+    list.InsertColumn(0, L"No,", 30);
+    list.InsertColumn(1, L"URL", 510);
+    list.SetExtendedStyle(LVS_EX_GRIDLINES | LVS_EX_FULLROWSELECT);
+}
+
+void CUrlToolDlg::ResetForm() {
+    m_bStepEnabled.fill(false);
+    UpdateButtons();
+    SetDlgItemText(IDC_DATA_PATH, L"");
+    SetDlgItemText(IDC_DEST_PATH, L"");
+    SetDlgItemText(IDC_MARKER, Utf8ToWide(texts::kDefaultMarker));
+    m_rowsIn.Free();
+    ShowRowCount(ERowList::In, false);
+    m_rowsOut.Free();
+    ShowRowCount(ERowList::Out, false);
+    m_nRangeMin = 0;
+    m_nLastRow = 0;
+    m_strDataName.clear();
+    m_strDataPath.clear();
+}
+
+void CUrlToolDlg::UpdateButtons() {
+    for (int i = 0; i < 4; ++i)
+        EnableDlgItem(kStepButtons[i], m_bStepEnabled[i] && !m_bJobRunning);
+    for (int nId : kFreeButtons)
+        EnableDlgItem(nId, !m_bJobRunning);
+    // The close box and the system menu's Close follow the Close button.
+    if (const HMENU hSysMenu = ::GetSystemMenu(m_hWnd, FALSE))
+        ::EnableMenuItem(hSysMenu, SC_CLOSE,
+                         MF_BYCOMMAND | (m_bJobRunning ? MF_GRAYED : MF_ENABLED));
+}
+
+void CUrlToolDlg::ShowRowCount(ERowList list, bool bScrollToEnd) {
+    const CListCtrl& control = ListOf(list);
+    const std::size_t nCount = Rows(list).Count();
+    control.SetItemCount(nCount);
+    if (bScrollToEnd && nCount > 0)
+        control.EnsureVisible(static_cast<int>(nCount - 1), true);
+}
+
+// ---- handlers ----
+
+void CUrlToolDlg::OnClear() {
+    ResetForm();
+    ClearUnique();
+}
+
+void CUrlToolDlg::OnBrowseData() {
+    m_rowsIn.Free();
+    ShowRowCount(ERowList::In, false);
+
+    std::wstring strFile(32768, L'\0');
+    OPENFILENAMEW ofn{};
+    ofn.lStructSize = sizeof ofn;
+    ofn.hwndOwner = m_hWnd;
+    ofn.lpstrFilter = L"txt Files(*.txt)\0*.txt\0A ll Files(*.*)\0*.*\0\0";
+    ofn.lpstrFile = strFile.data();
+    ofn.nMaxFile = static_cast<DWORD>(strFile.size());
+    ofn.Flags = OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT | OFN_EXPLORER;
+    if (!UiSeams().pfnGetOpenFileName(&ofn))
+        return;
+    m_strDataPath = std::filesystem::path(strFile.c_str());
+    m_strDataName = m_strDataPath.filename().wstring();
+    UpdateData(false);
+    SetDlgItemText(IDC_DATA_PATH, m_strDataPath.wstring());
+    EnableButton(IDC_LOAD);
+}
+
+void CUrlToolDlg::OnBrowseDest() {
+    BROWSEINFOW info{};
+    const PIDLIST_ABSOLUTE pidl = UiSeams().pfnBrowseForFolder(&info);
+    if (pidl == nullptr)
+        return; // cancelled: the form stays as it was
+    wchar_t szFolder[MAX_PATH] = L"";
+    const bool bFolder = ::SHGetPathFromIDListW(pidl, szFolder) != FALSE && szFolder[0] != L'\0';
+    ::CoTaskMemFree(pidl);
+    if (!bFolder)
+        return; // not a file-system folder: nothing to save into
+    m_strDestPath = std::wstring(szFolder) + L"\\" + m_strDataName;
+    SetDlgItemText(IDC_DEST_PATH, m_strDestPath.wstring());
+    EnableButton(IDC_CONVERT);
+    EnableButton(IDC_DEDUP);
+}
+
+void CUrlToolDlg::OnOK() {
+    if (!m_bJobRunning)
+        CDialog::OnOK();
+}
+
+void CUrlToolDlg::OnCancel() {
+    if (!m_bJobRunning)
+        CDialog::OnCancel();
+}
+
+// ---- jobs ----
+
+void CUrlToolDlg::StartJob(AFX_THREADPROC pfnWorker) {
+    m_bJobRunning = true;
+    UpdateButtons();
+    CWinThread* pThread =
+        AfxBeginThread(pfnWorker, static_cast<CToolForm*>(this), 0, 0, CREATE_SUSPENDED, nullptr);
+    if (pThread == nullptr) {
+        m_bJobRunning = false;
+        UpdateButtons();
+        AfxMessageBox(texts::kThreadCreateError);
+        return;
+    }
+    ::ResumeThread(pThread->m_hThread); // from here on the thread object is the thread's own
+}
+
+void CUrlToolDlg::StartLoadJob() {
+    StartJob(JobWorker<LoadThreadProc>);
+}
+
+void CUrlToolDlg::StartConvertJob() {
+    ResetProgress();
+    SetProgressRange(m_nLastRow);
+    StartJob(JobWorker<ConvertThreadProc>);
+}
+
+void CUrlToolDlg::StartDedupJob() {
+    StartJob(JobWorker<DedupThreadProc>);
+}
+
+void CUrlToolDlg::SetProgressRange(int nMax) {
+    m_nRangeMin = 0;
+    // A row figure of minus one (a load that yielded no line) gives an empty bar.
+    m_progress.SetRange32(m_nRangeMin, nMax < 0 ? 0 : nMax);
+}
+
+// ---- the form, from the worker's side ----
+
+void CUrlToolDlg::AppendRows(ERowList list, const CRowList& batch) {
+    if (SendMessage(WM_APP_APPEND_ROWS, static_cast<WPARAM>(list),
+                    reinterpret_cast<LPARAM>(&batch)) != 0)
+        throw std::bad_alloc();
+}
+
+void CUrlToolDlg::ReplaceRows(ERowList list, CRowList&& rows) {
+    SendMessage(WM_APP_REPLACE_ROWS, static_cast<WPARAM>(list), reinterpret_cast<LPARAM>(&rows));
+}
+
+void CUrlToolDlg::TruncateRows(ERowList list, std::size_t nCount) {
+    SendMessage(WM_APP_TRUNCATE_ROWS, static_cast<WPARAM>(list), static_cast<LPARAM>(nCount));
+}
+
+std::filesystem::path CUrlToolDlg::GetFieldPath(int nId) {
+    return GetDlgItemText(nId);
+}
+
+std::string CUrlToolDlg::GetFieldBytes(int nId) {
+    return WideToAnsi(GetDlgItemText(nId));
+}
+
+void CUrlToolDlg::EnableButton(int nId) {
+    SendMessage(WM_APP_ENABLE_BUTTON, static_cast<WPARAM>(nId));
+}
+
+void CUrlToolDlg::ShowMessage(std::string_view strUtf8) {
+    AfxMessageBox(strUtf8, MB_OK);
+}
+
+bool CUrlToolDlg::AskYesNo(std::string_view strUtf8) {
+    return AfxMessageBox(strUtf8, MB_YESNO | MB_DEFBUTTON2 | MB_ICONQUESTION) == IDYES;
+}
+
+// ---- the dialog's side of those messages ----
+
+LRESULT CUrlToolDlg::OnAppendRows(WPARAM wParam, LPARAM lParam) {
+    const ERowList list = static_cast<ERowList>(wParam);
+    try {
+        Rows(list).AppendAll(*reinterpret_cast<const CRowList*>(lParam));
+    } catch (const std::bad_alloc&) {
+        return 1;
+    }
+    ShowRowCount(list, true);
+    return 0;
+}
+
+LRESULT CUrlToolDlg::OnReplaceRows(WPARAM wParam, LPARAM lParam) {
+    const ERowList list = static_cast<ERowList>(wParam);
+    Rows(list).Free();
+    Rows(list).Swap(*reinterpret_cast<CRowList*>(lParam));
+    ShowRowCount(list, true);
+    return 0;
+}
+
+LRESULT CUrlToolDlg::OnTruncateRows(WPARAM wParam, LPARAM lParam) {
+    const ERowList list = static_cast<ERowList>(wParam);
+    Rows(list).Truncate(static_cast<std::size_t>(lParam));
+    ShowRowCount(list, true);
+    return 0;
+}
+
+LRESULT CUrlToolDlg::OnEnableButton(WPARAM wParam, LPARAM) {
+    const int nStep = StepIndex(static_cast<int>(wParam));
+    if (nStep >= 0) {
+        m_bStepEnabled[static_cast<std::size_t>(nStep)] = true;
+        UpdateButtons();
+    }
+    return 0;
+}
+
+LRESULT CUrlToolDlg::OnJobEnded(WPARAM, LPARAM) {
+    m_bJobRunning = false;
+    UpdateButtons();
+    return 0;
+}
+
+LRESULT CUrlToolDlg::OnGetDispInfo(WPARAM, LPARAM lParam) {
+    NMLVDISPINFOW* pInfo = reinterpret_cast<NMLVDISPINFOW*>(lParam);
+    LVITEMW& item = pInfo->item;
+    if (!(item.mask & LVIF_TEXT) || item.pszText == nullptr || item.cchTextMax <= 0)
+        return 0;
+    const ERowList list = pInfo->hdr.idFrom == IDC_LIST_IN ? ERowList::In : ERowList::Out;
+    const CRowList& rows = Rows(list);
+    item.pszText[0] = L'\0';
+    if (item.iItem < 0 || static_cast<std::size_t>(item.iItem) >= rows.Count())
+        return 0;
+    if (item.iSubItem == 0) {
+        std::swprintf(item.pszText, static_cast<std::size_t>(item.cchTextMax), L"%d", item.iItem);
+    } else {
+        // Only what fits is converted: a row is drawn, never changed.
+        const std::string_view row = rows.Row(static_cast<std::size_t>(item.iItem));
+        const std::string_view shown = row.substr(0, static_cast<std::size_t>(item.cchTextMax) - 1);
+        const int nWritten =
+            ::MultiByteToWideChar(CP_ACP, 0, shown.data(), static_cast<int>(shown.size()),
+                                  item.pszText, item.cchTextMax - 1);
+        item.pszText[nWritten > 0 ? nWritten : 0] = L'\0';
+    }
+    return 0;
+}
+
+// ---- window chrome ----
+
+LRESULT CUrlToolDlg::OnSysCommand(WPARAM wParam, LPARAM) {
+    if ((wParam & 0xFFF0) == IDM_ABOUTBOX) {
+        CAboutDlg dlgAbout;
+        dlgAbout.DoModal();
+    } else {
+        Default();
+    }
+    return 0;
+}
+
+LRESULT CUrlToolDlg::OnPaint(WPARAM, LPARAM) {
+    if (!::IsIconic(m_hWnd)) {
+        Default();
+        return 0;
+    }
+    PAINTSTRUCT ps;
+    const HDC hdc = ::BeginPaint(m_hWnd, &ps);
+    SendMessage(WM_ICONERASEBKGND, reinterpret_cast<WPARAM>(hdc), 0);
+    const int cxIcon = ::GetSystemMetrics(SM_CXICON);
+    const int cyIcon = ::GetSystemMetrics(SM_CYICON);
+    RECT rect;
+    ::GetClientRect(m_hWnd, &rect);
+    const int x = (rect.right - rect.left - cxIcon + 1) / 2;
+    const int y = (rect.bottom - rect.top - cyIcon + 1) / 2;
+    ::DrawIcon(hdc, x, y, m_hIcon);
+    ::EndPaint(m_hWnd, &ps);
+    return 0;
+}
+
+LRESULT CUrlToolDlg::OnQueryDragIcon(WPARAM, LPARAM) {
+    return reinterpret_cast<LRESULT>(m_hIcon);
+}

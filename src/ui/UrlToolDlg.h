@@ -1,0 +1,112 @@
+#pragma once
+// The main dialog: the form, its handlers and the jobs' start.
+//
+// How it works with threads: the dialog's thread owns the controls and both
+// row lists. A job runs on a worker thread and reaches the form through
+// CToolForm: it reads the rows directly (nothing else changes them while it
+// runs) and changes them only through the WM_APP_* messages of
+// WorkerMessages.h, sent in batches. While a job runs, every button that could
+// start another job, empty a list or end the dialog is disabled, and the
+// dialog never waits for the worker.
+
+#include "data/ToolForm.h"
+#include "win/App.h"
+#include "win/Dialog.h"
+
+#include <array>
+#include <filesystem>
+#include <string>
+
+class CUrlToolDlg : public CDialog, public CToolForm {
+public:
+    explicit CUrlToolDlg(CWnd* pParent = nullptr);
+
+    // ---- the form, as the jobs see it (any thread) ----
+    const CRowList& GetRows(ERowList list) override { return Rows(list); }
+    void AppendRows(ERowList list, const CRowList& batch) override;
+    void ReplaceRows(ERowList list, CRowList&& rows) override;
+    void TruncateRows(ERowList list, std::size_t nCount) override;
+    std::filesystem::path GetFieldPath(int nId) override;
+    std::string GetFieldBytes(int nId) override;
+    void EnableButton(int nId) override;
+    void SetProgressPos(int nPos) override { m_progress.SetPos(nPos); }
+    void ShowMessage(std::string_view strUtf8) override;
+    bool AskYesNo(std::string_view strUtf8) override;
+    std::filesystem::path GetDataPath() override { return m_strDataPath; }
+    int GetLastRow() override { return m_nLastRow; }
+    void SetLastRow(int nLastRow) override { m_nLastRow = nLastRow; }
+    CUniqueRows& GetUnique() override { return m_arrUnique; }
+    const CLeadByteRule& GetLeadBytes() override { return m_leadBytes; }
+
+    // ---- operations of the dialog's thread ----
+    void ResetForm();
+    void ClearUnique() { m_arrUnique.Clear(); }
+    void StartLoadJob();
+    void StartConvertJob();
+    void StartDedupJob();
+    void ResetProgress() { m_progress.SetPos(0); }
+    void SetProgressRange(int nMax);
+    bool IsJobRunning() const { return m_bJobRunning; }
+
+    // Handlers, each run on the dialog's thread when its button is clicked.
+    void OnBrowseData();
+    void OnLoad() { StartLoadJob(); }
+    void OnBrowseDest();
+    void OnConvert() { StartConvertJob(); }
+    void OnDedup() { StartDedupJob(); }
+    void OnClear();
+
+protected:
+    void DoDataExchange(CDataExchange* pDX) override;
+    BOOL OnInitDialog() override;
+    void OnOK() override;
+    void OnCancel() override;
+    bool OnWndMsg(UINT nMsg, WPARAM wParam, LPARAM lParam, LRESULT& lResult) override;
+
+private:
+    friend struct SUrlToolDlgMap;
+    // Runs when the window gets a system command; the About item opens the About box.
+    LRESULT OnSysCommand(WPARAM wParam, LPARAM lParam);
+    // Runs when the window is painted; minimized, it shows the icon.
+    LRESULT OnPaint(WPARAM wParam, LPARAM lParam);
+    LRESULT OnQueryDragIcon(WPARAM wParam, LPARAM lParam);
+    // Runs when a list view asks for the text of a row it draws.
+    LRESULT OnGetDispInfo(WPARAM wParam, LPARAM lParam);
+    // Run when a worker sends its changes (WorkerMessages.h).
+    LRESULT OnAppendRows(WPARAM wParam, LPARAM lParam);
+    LRESULT OnReplaceRows(WPARAM wParam, LPARAM lParam);
+    LRESULT OnTruncateRows(WPARAM wParam, LPARAM lParam);
+    LRESULT OnEnableButton(WPARAM wParam, LPARAM lParam);
+    LRESULT OnJobEnded(WPARAM wParam, LPARAM lParam);
+
+    void InitListColumns(const CListCtrl& list) const;
+    CRowList& Rows(ERowList list) { return list == ERowList::In ? m_rowsIn : m_rowsOut; }
+    const CListCtrl& ListOf(ERowList list) const {
+        return list == ERowList::In ? m_listIn : m_listOut;
+    }
+    void ShowRowCount(ERowList list, bool bScrollToEnd);
+    void StartJob(AFX_THREADPROC pfnWorker);
+    // Enables each button as the form's state and a running job allow.
+    void UpdateButtons();
+
+public:
+    // The form state, in this order.
+    int m_nRangeMin = 0;
+    int m_nLastRow = 0;
+    std::filesystem::path m_strDataPath;
+    std::filesystem::path m_strDestPath;
+    std::wstring m_strDataName;
+    CUniqueRows m_arrUnique;
+    CProgressCtrl m_progress;
+    CListCtrl m_listOut;
+    CListCtrl m_listIn;
+    HICON m_hIcon = nullptr;
+
+private:
+    CRowList m_rowsIn;
+    CRowList m_rowsOut;
+    CLeadByteRule m_leadBytes = CLeadByteRule::System();
+    // Which of the job buttons the form's state has enabled (load, destination, convert, dedup).
+    std::array<bool, 4> m_bStepEnabled{};
+    bool m_bJobRunning = false;
+};

@@ -1,0 +1,17 @@
+#pragma once
+// Messages a worker sends to the main dialog's thread, which alone changes the
+// row lists and the buttons. Each is sent (SendMessage), so the worker waits
+// until the dialog has carried it out.
+
+#include <windows.h>
+
+// wParam: ERowList; lParam: const CRowList* batch. Result 0, or 1 when memory ran out.
+constexpr UINT WM_APP_APPEND_ROWS = WM_APP + 1;
+// wParam: ERowList; lParam: CRowList* whose rows become the list's content.
+constexpr UINT WM_APP_REPLACE_ROWS = WM_APP + 2;
+// wParam: ERowList; lParam: the row count to keep.
+constexpr UINT WM_APP_TRUNCATE_ROWS = WM_APP + 3;
+// wParam: the button id that the job enables.
+constexpr UINT WM_APP_ENABLE_BUTTON = WM_APP + 4;
+// The worker's job has ended; wParam and lParam unused.
+constexpr UINT WM_APP_JOB_ENDED = WM_APP + 5;

@@ -1,0 +1,99 @@
+#pragma once
+// A dialog built from a template, run modally. One dialog procedure finds the
+// object and dispatches through the class's static message map: a table of
+// {message, notification code, control id, handler}. No exception ever
+// unwinds out of the dialog procedure into Windows.
+
+#include "Wnd.h"
+
+#include <cstddef>
+
+class CDialog;
+
+// Binds controls to members by id; there is no exchange of values.
+class CDataExchange {
+public:
+    explicit CDataExchange(CDialog& dlg) : m_dlg(dlg) {}
+    CDialog& m_dlg;
+};
+void DDX_Control(CDataExchange* pDX, int nId, CWnd& control);
+
+template <class T> struct SMessageMapEntry {
+    UINT nMessage;           // a window message; WM_COMMAND or WM_NOTIFY with nCode and nId
+    UINT nCode;              // BN_CLICKED, a notification code, or 0
+    UINT nId;                // the control id, or 0
+    void (T::*pfnCommand)(); // for WM_COMMAND entries
+    LRESULT (T::*pfnMessage)(WPARAM, LPARAM); // for the others
+};
+
+template <class T> constexpr SMessageMapEntry<T> OnClicked(UINT nId, void (T::*pfn)()) {
+    return {WM_COMMAND, BN_CLICKED, nId, pfn, nullptr};
+}
+template <class T>
+constexpr SMessageMapEntry<T> OnNotify(UINT nCode, UINT nId, LRESULT (T::*pfn)(WPARAM, LPARAM)) {
+    return {WM_NOTIFY, nCode, nId, nullptr, pfn};
+}
+template <class T>
+constexpr SMessageMapEntry<T> OnMessage(UINT nMessage, LRESULT (T::*pfn)(WPARAM, LPARAM)) {
+    return {nMessage, 0, 0, nullptr, pfn};
+}
+
+class CDialog : public CWnd {
+public:
+    CDialog(UINT nIdTemplate, CWnd* pParent) : m_nIdTemplate(nIdTemplate), m_pParent(pParent) {}
+    virtual ~CDialog() = default;
+    CDialog(const CDialog&) = delete;
+    CDialog& operator=(const CDialog&) = delete;
+
+    INT_PTR DoModal();
+    void EndDialog(int nResult) { ::EndDialog(m_hWnd, nResult); }
+    void UpdateData(bool bSaveAndValidate);
+
+protected:
+    virtual BOOL OnInitDialog();
+    virtual void DoDataExchange(CDataExchange*) {}
+    virtual void OnOK() { EndDialog(IDOK); }
+    virtual void OnCancel() { EndDialog(IDCANCEL); }
+    // The message-map accessor: true when the class's map handled the message.
+    virtual bool OnWndMsg(UINT, WPARAM, LPARAM, LRESULT&) { return false; }
+    // Called from a handler: the dialog manager's own processing follows the handler.
+    void Default() { m_bDefault = true; }
+
+    template <class T, std::size_t N>
+    bool Dispatch(T* pThis, const SMessageMapEntry<T> (&map)[N], UINT nMsg, WPARAM wParam,
+                  LPARAM lParam, LRESULT& lResult);
+
+private:
+    static INT_PTR CALLBACK DialogProc(HWND hWnd, UINT nMsg, WPARAM wParam, LPARAM lParam);
+    INT_PTR HandleMessage(UINT nMsg, WPARAM wParam, LPARAM lParam);
+
+    UINT m_nIdTemplate;
+    CWnd* m_pParent;
+    bool m_bDefault = false;
+};
+
+template <class T, std::size_t N>
+bool CDialog::Dispatch(T* pThis, const SMessageMapEntry<T> (&map)[N], UINT nMsg, WPARAM wParam,
+                       LPARAM lParam, LRESULT& lResult) {
+    for (const SMessageMapEntry<T>& entry : map) {
+        if (entry.nMessage != nMsg)
+            continue;
+        if (nMsg == WM_COMMAND) {
+            if (HIWORD(wParam) == entry.nCode && LOWORD(wParam) == entry.nId) {
+                (pThis->*entry.pfnCommand)();
+                lResult = 0;
+                return true;
+            }
+        } else if (nMsg == WM_NOTIFY) {
+            const NMHDR* pHeader = reinterpret_cast<const NMHDR*>(lParam);
+            if (pHeader->code == entry.nCode && pHeader->idFrom == entry.nId) {
+                lResult = (pThis->*entry.pfnMessage)(wParam, lParam);
+                return true;
+            }
+        } else {
+            lResult = (pThis->*entry.pfnMessage)(wParam, lParam);
+            return true;
+        }
+    }
+    return false;
+}

@@ -1,0 +1,8 @@
+#include "Seams.h"
+
+#include <commdlg.h>
+
+SUiSeams& UiSeams() {
+    static SUiSeams seams{MessageBoxW, GetOpenFileNameW, SHBrowseForFolderW, CreateThread};
+    return seams;
+}

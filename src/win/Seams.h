@@ -1,0 +1,19 @@
+#pragma once
+// The few places where the tool waits for a person or asks the system for a
+// thread. The product uses the system's own functions; the Windows tests put
+// their own answers here before they drive the dialog.
+
+#include <windows.h>
+
+#include <commdlg.h>
+#include <shlobj.h>
+
+struct SUiSeams {
+    int(WINAPI* pfnMessageBox)(HWND hOwner, LPCWSTR pszText, LPCWSTR pszCaption, UINT uType);
+    BOOL(WINAPI* pfnGetOpenFileName)(LPOPENFILENAMEW pOfn);
+    PIDLIST_ABSOLUTE(WINAPI* pfnBrowseForFolder)(LPBROWSEINFOW pInfo);
+    HANDLE(WINAPI* pfnCreateThread)
+    (LPSECURITY_ATTRIBUTES, SIZE_T, LPTHREAD_START_ROUTINE, LPVOID, DWORD, LPDWORD);
+};
+
+SUiSeams& UiSeams();

@@ -1,0 +1,10 @@
+#pragma once
+// Conversions at the Win32 edge: the tool's own texts are UTF-8, rows and the
+// marker are bytes in the ANSI code page, and every window text is UTF-16.
+
+#include <string>
+#include <string_view>
+
+std::wstring Utf8ToWide(std::string_view str);
+std::wstring AnsiToWide(std::string_view str);
+std::string WideToAnsi(std::wstring_view str);
