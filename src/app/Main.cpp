@@ -9,7 +9,9 @@ CUrlToolApp theApp;
 }
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, LPWSTR, int) {
-    INITCOMMONCONTROLSEX controls{sizeof controls, ICC_LISTVIEW_CLASSES | ICC_PROGRESS_CLASS};
+    INITCOMMONCONTROLSEX controls{};
+    controls.dwSize = sizeof controls;
+    controls.dwICC = ICC_LISTVIEW_CLASSES | ICC_PROGRESS_CLASS;
     ::InitCommonControlsEx(&controls);
     AfxGetApp()->InitInstance();
     return 0;

@@ -1,0 +1,129 @@
+#include "DialogHarness.h"
+
+#include "res/resource.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+
+namespace {
+class CTestApp : public CWinApp {
+public:
+    BOOL InitInstance() override { return FALSE; }
+};
+CTestApp g_app;
+
+template <typename Pred> bool WaitUntil(Pred pred, int nMilliseconds = 20000) {
+    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(nMilliseconds);
+    while (!pred()) {
+        if (std::chrono::steady_clock::now() > end)
+            return false;
+        ::Sleep(5);
+    }
+    return true;
+}
+} // namespace
+
+CDialogHarness* CDialogHarness::s_pCurrent = nullptr;
+
+CDialogHarness::CDialogHarness() : m_savedSeams(UiSeams()) {
+    s_pCurrent = this;
+    UiSeams() = SUiSeams{MessageBoxSeam, OpenSeam, FolderSeam, CreateThreadSeam};
+    std::atomic<bool> bCreated{false};
+    m_thread = std::thread([this, &bCreated] {
+        CUrlToolDlg dlg;
+        m_pDlg = &dlg;
+        g_app.m_pMainWnd = &dlg;
+        bCreated = true;
+        dlg.DoModal();
+        g_app.m_pMainWnd = nullptr;
+    });
+    WaitUntil([&] { return bCreated && m_pDlg->m_hWnd != nullptr && ::IsWindowVisible(Dlg()); });
+}
+
+CDialogHarness::~CDialogHarness() {
+    Release();
+    if (m_pDlg != nullptr && m_pDlg->m_hWnd != nullptr) {
+        WaitUntil([&] { return !m_pDlg->IsJobRunning(); });
+        ::PostMessageW(Dlg(), WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+    }
+    m_thread.join();
+    UiSeams() = m_savedSeams;
+    s_pCurrent = nullptr;
+}
+
+std::wstring CDialogHarness::Text(int nId) const {
+    wchar_t sz[4096] = L"";
+    ::GetWindowTextW(Item(nId), sz, 4096);
+    return sz;
+}
+
+int CDialogHarness::ListCount(int nId) const {
+    return static_cast<int>(::SendMessageW(Item(nId), LVM_GETITEMCOUNT, 0, 0));
+}
+
+std::wstring CDialogHarness::ListText(int nId, int nItem, int nColumn) const {
+    wchar_t sz[1024] = L"";
+    LVITEMW item{};
+    item.iSubItem = nColumn;
+    item.pszText = sz;
+    item.cchTextMax = 1024;
+    ::SendMessageW(Item(nId), LVM_GETITEMTEXTW, static_cast<WPARAM>(nItem),
+                   reinterpret_cast<LPARAM>(&item));
+    return sz;
+}
+
+void CDialogHarness::Click(int nId) {
+    ASSERT_TRUE(Enabled(nId)) << "button " << nId << " is disabled";
+    ::SendMessageW(Dlg(), WM_COMMAND, MAKEWPARAM(nId, BN_CLICKED),
+                   reinterpret_cast<LPARAM>(Item(nId)));
+}
+
+void CDialogHarness::WaitForJob() {
+    ASSERT_TRUE(WaitUntil([&] { return !m_pDlg->IsJobRunning(); })) << "the job did not end";
+}
+
+std::vector<std::wstring> CDialogHarness::TakeMessages() {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    return std::exchange(m_messages, {});
+}
+
+void CDialogHarness::Release() {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_bReleased = true;
+    m_released.notify_all();
+}
+
+int WINAPI CDialogHarness::MessageBoxSeam(HWND hOwner, LPCWSTR pszText, LPCWSTR, UINT uType) {
+    CDialogHarness& self = *s_pCurrent;
+    EXPECT_EQ(hOwner, self.Dlg()) << "a message box not owned by the main dialog";
+    std::unique_lock<std::mutex> lock(self.m_mutex);
+    self.m_messages.emplace_back(pszText);
+    if (self.m_bHoldBoxes) {
+        ++self.m_nBoxesUp;
+        self.m_released.wait(lock, [&] { return self.m_bReleased; });
+        --self.m_nBoxesUp;
+    }
+    return (uType & MB_YESNO) ? self.m_nYesNoAnswer.load() : IDOK;
+}
+
+BOOL WINAPI CDialogHarness::OpenSeam(LPOPENFILENAMEW pOfn) {
+    const std::wstring path = s_pCurrent->m_openPath.wstring();
+    if (path.empty() || path.size() + 1 > pOfn->nMaxFile)
+        return FALSE;
+    wcscpy(pOfn->lpstrFile, path.c_str());
+    return TRUE;
+}
+
+PIDLIST_ABSOLUTE WINAPI CDialogHarness::FolderSeam(LPBROWSEINFOW) {
+    const std::wstring folder = s_pCurrent->m_folder.wstring();
+    return folder.empty() ? nullptr : ::ILCreateFromPathW(folder.c_str());
+}
+
+HANDLE WINAPI CDialogHarness::CreateThreadSeam(LPSECURITY_ATTRIBUTES pSecurity, SIZE_T nStack,
+                                               LPTHREAD_START_ROUTINE pfn, LPVOID pParam,
+                                               DWORD dwFlags, LPDWORD pId) {
+    if (s_pCurrent->m_bFailThreads)
+        return nullptr;
+    return ::CreateThread(pSecurity, nStack, pfn, pParam, dwFlags, pId);
+}

@@ -1,0 +1,223 @@
+#include "DialogHarness.h"
+
+#include "../core/TempDir.h"
+#include "res/resource.h"
+#include "win/Text.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+using Messages = std::vector<std::wstring>;
+const std::wstring kLoadDone = L"データファイル読み込み完了";
+const std::wstring kConvertDone = L"データ変換&&ファイル保存完了";
+const std::wstring kDedupDone = L"URL重複削除処理完了";
+
+constexpr int kJobButtons[] = {IDC_LOAD, IDC_BROWSE_DEST, IDC_CONVERT, IDC_DEDUP};
+
+// The enabled state of the four job buttons, in kJobButtons' order.
+std::vector<bool> JobButtons(const CDialogHarness& h) {
+    std::vector<bool> states;
+    for (int nId : kJobButtons)
+        states.push_back(h.Enabled(nId));
+    return states;
+}
+
+TEST(MainDialog, EveryIdIsAControlOfItsClass) {
+    CDialogHarness h;
+    const struct {
+        int nId;
+        const wchar_t* pszClass;
+    } controls[] = {
+        {IDCANCEL, L"Button"},           {IDC_BROWSE_DATA, L"Button"},
+        {IDC_LOAD, L"Button"},           {IDC_DATA_PATH, L"Edit"},
+        {IDC_LIST_IN, L"SysListView32"}, {IDC_BROWSE_DEST, L"Button"},
+        {IDC_DEST_PATH, L"Edit"},        {IDC_LIST_OUT, L"SysListView32"},
+        {IDC_CONVERT, L"Button"},        {IDC_PROGRESS, L"msctls_progress32"},
+        {IDC_CLEAR, L"Button"},          {IDC_MARKER, L"Edit"},
+        {IDC_DEDUP, L"Button"},
+    };
+    for (const auto& c : controls) {
+        wchar_t szClass[64] = L"";
+        ASSERT_NE(h.Item(c.nId), nullptr) << c.nId;
+        ::GetClassNameW(h.Item(c.nId), szClass, 64);
+        EXPECT_STREQ(szClass, c.pszClass) << c.nId;
+    }
+    wchar_t szCaption[128] = L"";
+    ::GetWindowTextW(h.Dlg(), szCaption, 128);
+    EXPECT_STREQ(szCaption, L"ペルナード新規登録URL調整ツール");
+}
+
+TEST(MainDialog, StartUpState) {
+    CDialogHarness h;
+    GUITHREADINFO info{};
+    info.cbSize = sizeof info;
+    ::GetGUIThreadInfo(::GetWindowThreadProcessId(h.Dlg(), nullptr), &info);
+    EXPECT_EQ(info.hwndFocus, h.Item(IDCANCEL));
+    EXPECT_EQ(JobButtons(h), (std::vector<bool>{false, false, false, false}));
+    EXPECT_TRUE(h.Enabled(IDC_BROWSE_DATA) && h.Enabled(IDC_CLEAR) && h.Enabled(IDCANCEL));
+    EXPECT_EQ(h.Text(IDC_MARKER), L"regist_pernad.cgi");
+    EXPECT_FALSE(h.Enabled(IDC_MARKER));
+    for (int nList : {IDC_LIST_IN, IDC_LIST_OUT}) {
+        const HWND hHeader =
+            reinterpret_cast<HWND>(::SendMessageW(h.Item(nList), LVM_GETHEADER, 0, 0));
+        ASSERT_EQ(::SendMessageW(hHeader, HDM_GETITEMCOUNT, 0, 0), 2);
+        for (int nCol = 0; nCol < 2; ++nCol) {
+            wchar_t sz[16] = L"";
+            LVCOLUMNW col{};
+            col.mask = LVCF_TEXT | LVCF_WIDTH;
+            col.pszText = sz;
+            col.cchTextMax = 16;
+            ::SendMessageW(h.Item(nList), LVM_GETCOLUMNW, nCol, reinterpret_cast<LPARAM>(&col));
+            EXPECT_STREQ(sz, nCol == 0 ? L"No," : L"URL");
+            EXPECT_EQ(col.cx, nCol == 0 ? 30 : 510);
+        }
+        EXPECT_EQ(::SendMessageW(h.Item(nList), LVM_GETEXTENDEDLISTVIEWSTYLE, 0, 0) & 0xFF, 33);
+    }
+    // The system menu ends with a separator and the About item.
+    const HMENU hMenu = ::GetSystemMenu(h.Dlg(), FALSE);
+    const int nItems = ::GetMenuItemCount(hMenu);
+    EXPECT_EQ(::GetMenuState(hMenu, static_cast<UINT>(nItems - 2), MF_BYPOSITION) & MF_SEPARATOR,
+              static_cast<UINT>(MF_SEPARATOR));
+    wchar_t szItem[128] = L"";
+    ::GetMenuStringW(hMenu, static_cast<UINT>(nItems - 1), szItem, 128, MF_BYPOSITION);
+    EXPECT_STREQ(szItem, L"Kelvane のﾊﾞｰｼﾞｮﾝ情報(&A)...");
+    EXPECT_EQ(::GetMenuItemID(hMenu, nItems - 1), static_cast<UINT>(IDM_ABOUTBOX));
+}
+
+// The whole road of a conversion and of a duplicate adjustment, through the state table,
+// down to the save file's bytes, with Shift-JIS rows read by the system's code page.
+TEST(MainDialog, ConversionAndDuplicateAdjustment) {
+    CTempDir dir;
+    std::filesystem::create_directory(dir / "out");
+    const std::string strSjis = "\x83\x65\x83\x58\x83\x67"; // テスト
+    WriteBytes(dir / "urls.txt", "http://a.jp/" + strSjis +
+                                     "/regist_pernad.cgi?mode=new\r\n"
+                                     "http://b.jp/index.html\r\n"
+                                     "http://a.jp/" +
+                                     strSjis + "/regist_pernad.cgi?mode=new\r\n");
+    CDialogHarness h;
+
+    h.m_openPath.clear(); // cancelled: nothing enabled
+    h.Click(IDC_BROWSE_DATA);
+    EXPECT_EQ(JobButtons(h), (std::vector<bool>{false, false, false, false}));
+
+    h.m_openPath = dir / "urls.txt";
+    h.Click(IDC_BROWSE_DATA);
+    EXPECT_EQ(h.Text(IDC_DATA_PATH), (dir / "urls.txt").wstring());
+    EXPECT_EQ(JobButtons(h), (std::vector<bool>{true, false, false, false}));
+
+    h.Click(IDC_LOAD);
+    h.WaitForJob();
+    EXPECT_EQ(h.TakeMessages(), Messages{kLoadDone});
+    EXPECT_EQ(JobButtons(h), (std::vector<bool>{true, true, false, false}));
+    ASSERT_EQ(h.ListCount(IDC_LIST_IN), 3);
+    EXPECT_EQ(h.ListText(IDC_LIST_IN, 2, 0), L"2");
+    EXPECT_EQ(h.ListText(IDC_LIST_IN, 0, 1), L"http://a.jp/テスト/regist_pernad.cgi?mode=new");
+    EXPECT_EQ(h.Form().m_nLastRow, 2);
+
+    h.m_folder.clear(); // cancelled folder dialog: the form is unchanged
+    h.Click(IDC_BROWSE_DEST);
+    EXPECT_EQ(h.Text(IDC_DEST_PATH), L"");
+    EXPECT_EQ(JobButtons(h), (std::vector<bool>{true, true, false, false}));
+
+    h.m_folder = dir / "out";
+    h.Click(IDC_BROWSE_DEST);
+    EXPECT_EQ(h.Text(IDC_DEST_PATH), (dir / "out").wstring() + L"\\urls.txt");
+    EXPECT_EQ(JobButtons(h), (std::vector<bool>{true, true, true, true}));
+
+    h.Click(IDC_CONVERT);
+    h.WaitForJob();
+    EXPECT_EQ(h.TakeMessages(), Messages{kConvertDone});
+    const std::string strCut = "http://a.jp/" + strSjis + "/regist_pernad.cgi\r\n";
+    EXPECT_EQ(ReadBytes(dir / "out" / "urls.txt"), strCut + strCut);
+    EXPECT_EQ(h.ListCount(IDC_LIST_OUT), 2);
+    EXPECT_EQ(::SendMessageW(h.Item(IDC_PROGRESS), PBM_GETPOS, 0, 0), 2);
+    EXPECT_EQ(::SendMessageW(h.Item(IDC_PROGRESS), PBM_GETRANGE, FALSE, 0), 2);
+
+    h.Click(IDC_DEDUP);
+    h.WaitForJob();
+    EXPECT_EQ(h.TakeMessages(), Messages{kDedupDone});
+    EXPECT_EQ(ReadBytes(dir / "out" / "urls.txt"),
+              "http://a.jp/" + strSjis +
+                  "/regist_pernad.cgi?mode=new\r\nhttp://b.jp/index.html\r\n");
+    EXPECT_EQ(h.ListCount(IDC_LIST_OUT), 2);
+    EXPECT_EQ(h.ListText(IDC_LIST_OUT, 1, 1), L"http://b.jp/index.html");
+
+    // An edited save path field is where the jobs write; an empty one stops them.
+    ::SetWindowTextW(h.Item(IDC_DEST_PATH), L"");
+    h.Click(IDC_CONVERT);
+    h.WaitForJob();
+    EXPECT_EQ(h.TakeMessages(), Messages{L"保存先アドレスが未入力です。"});
+    EXPECT_EQ(::SendMessageW(h.Item(IDC_PROGRESS), PBM_GETPOS, 0, 0), 0);
+
+    h.Click(IDC_CLEAR);
+    EXPECT_EQ(h.ListCount(IDC_LIST_IN), 0);
+    EXPECT_EQ(h.ListCount(IDC_LIST_OUT), 0);
+    EXPECT_EQ(h.Text(IDC_DATA_PATH), L"");
+    EXPECT_EQ(h.Text(IDC_MARKER), L"regist_pernad.cgi");
+    EXPECT_EQ(JobButtons(h), (std::vector<bool>{false, false, false, false}));
+    EXPECT_EQ(h.Form().m_nLastRow, 0);
+}
+
+// While a job runs nothing can start another, empty a list or end the dialog.
+TEST(MainDialog, GuardWhileAJobRuns) {
+    CTempDir dir;
+    WriteBytes(dir / "urls.txt", "a\r\nb\r\n");
+    CDialogHarness h;
+    h.m_openPath = dir / "urls.txt";
+    h.Click(IDC_BROWSE_DATA);
+    h.m_bHoldBoxes = true;
+    h.Click(IDC_LOAD);
+    while (h.m_nBoxesUp == 0)
+        ::Sleep(5);
+    for (int nId : {IDC_LOAD, IDC_CONVERT, IDC_DEDUP, IDC_BROWSE_DATA, IDC_BROWSE_DEST, IDC_CLEAR,
+                    static_cast<int>(IDCANCEL)})
+        EXPECT_FALSE(h.Enabled(nId)) << nId;
+    ::SendMessageW(h.Dlg(), WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+    ::SendMessageW(h.Dlg(), WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+    ::SendMessageW(h.Dlg(), WM_CLOSE, 0, 0);
+    EXPECT_TRUE(::IsWindow(h.Dlg()));
+    h.Release();
+    h.WaitForJob();
+    EXPECT_EQ(JobButtons(h), (std::vector<bool>{true, true, false, false}));
+    EXPECT_TRUE(h.Enabled(IDCANCEL) && h.Enabled(IDC_CLEAR) && h.Enabled(IDC_BROWSE_DATA));
+}
+
+TEST(MainDialog, SavingOverTheDataFileAsksFirst) {
+    CTempDir dir;
+    const std::string strData = "a/regist_pernad.cgi?x\r\n";
+    WriteBytes(dir / "urls.txt", strData);
+    CDialogHarness h;
+    h.m_openPath = dir / "urls.txt";
+    h.Click(IDC_BROWSE_DATA);
+    h.Click(IDC_LOAD);
+    h.WaitForJob();
+    h.m_folder = dir.Path();
+    h.Click(IDC_BROWSE_DEST);
+    h.TakeMessages();
+    h.m_nYesNoAnswer = IDNO;
+    h.Click(IDC_CONVERT);
+    h.WaitForJob();
+    EXPECT_EQ(h.TakeMessages(), Messages{L"保存先がデータファイルと同じです。上書きしますか？"});
+    EXPECT_EQ(ReadBytes(dir / "urls.txt"), strData);
+    EXPECT_EQ(h.ListCount(IDC_LIST_OUT), 0);
+}
+
+TEST(MainDialog, ThreadThatCannotStart) {
+    CTempDir dir;
+    WriteBytes(dir / "urls.txt", "a\r\n");
+    CDialogHarness h;
+    h.m_openPath = dir / "urls.txt";
+    h.Click(IDC_BROWSE_DATA);
+    h.m_bFailThreads = true;
+    h.Click(IDC_LOAD);
+    EXPECT_EQ(h.TakeMessages(), Messages{L"RECV THREAD CREATE ERROR!!"});
+    EXPECT_EQ(JobButtons(h), (std::vector<bool>{true, false, false, false}));
+    EXPECT_TRUE(h.Enabled(IDCANCEL));
+}
+
+} // namespace
