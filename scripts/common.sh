@@ -83,10 +83,13 @@ ensure_wineprefix() {
     if [ ! -f "$WINEPREFIX/.kelvane-ready" ]; then
         log "preparing the Wine prefix $WINEPREFIX"
         mkdir -p "$WINEPREFIX"
-        /usr/lib/wine/wine64 wineboot -i >/dev/null 2>&1
+        # No display and no Mono or Gecko: otherwise wineboot may wait on an install prompt.
+        env -u DISPLAY WINEDLLOVERRIDES="mscoree,mshtml=" /usr/lib/wine/wine64 wineboot -i >/dev/null 2>&1
         # Without a window manager Wine waits for every hidden window unless it manages none.
         /usr/lib/wine/wine64 reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
-        wineserver -w
+        # The dialogs ask for ＭＳ Ｐゴシック; IPA's proportional Gothic has the same metrics.
+        /usr/lib/wine/wine64 reg add 'HKCU\Software\Wine\Fonts\Replacements' /v 'ＭＳ Ｐゴシック' /d 'IPAPGothic' /f >/dev/null 2>&1
+        wineserver -k; sleep 1 # the registry is written when the server ends
         touch "$WINEPREFIX/.kelvane-ready"
     fi
 }
@@ -103,4 +106,21 @@ start_wineserver() {
 stop_wineserver() {
     WINEPREFIX=$KELVANE_WINEPREFIX wineserver -k 2>/dev/null || true
     [ -z "$XVFB_PID" ] || kill "$XVFB_PID" 2>/dev/null || true
+}
+
+# The i686 Kelvane.exe must be a 32-bit GUI program that may use 4 GB and imports
+# nothing but DLLs every Windows has (no libstdc++, libgcc or winpthread).
+check_shipped_exe() {
+    local exe=$1 headers imports bad
+    headers=$(i686-w64-mingw32-objdump -f -p "$exe")
+    grep -q 'file format pei-i386' <<<"$headers" || { echo "$exe is not a 32-bit exe" >&2; return 1; }
+    grep -q 'large address aware' <<<"$headers" || { echo "$exe is not large-address-aware" >&2; return 1; }
+    grep -q 'Subsystem.*(Windows GUI)' <<<"$headers" || { echo "$exe is not a GUI program" >&2; return 1; }
+    imports=$(grep -i 'DLL Name:' <<<"$headers" | awk '{print tolower($3)}' | sort -u)
+    bad=$(grep -v -x -E 'kernel32.dll|user32.dll|gdi32.dll|comctl32.dll|comdlg32.dll|shell32.dll|ole32.dll|ws2_32.dll|advapi32.dll|msvcrt.dll|api-ms-win-.*' <<<"$imports" || true)
+    if [ -n "$bad" ]; then
+        echo "$exe imports DLLs that are not part of Windows: $bad" >&2
+        return 1
+    fi
+    echo "Kelvane.exe (i686) imports: $(tr '\n' ' ' <<<"$imports")"
 }
