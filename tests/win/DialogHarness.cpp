@@ -80,7 +80,9 @@ void CDialogHarness::Click(int nId) {
 }
 
 void CDialogHarness::WaitForJob() {
-    ASSERT_TRUE(WaitUntil([&] { return !m_pDlg->IsJobRunning(); })) << "the job did not end";
+    // The flag drops before the buttons are enabled again, in the same handler.
+    ASSERT_TRUE(WaitUntil([&] { return !m_pDlg->IsJobRunning() && Enabled(IDCANCEL); }))
+        << "the job did not end";
 }
 
 std::vector<std::wstring> CDialogHarness::TakeMessages() {
