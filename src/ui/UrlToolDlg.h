@@ -109,4 +109,6 @@ private:
     // Which of the job buttons the form's state has enabled (load, destination, convert, dedup).
     std::array<bool, 4> m_bStepEnabled{};
     bool m_bJobRunning = false;
+    static constexpr ULONGLONG kShowEveryMs = 200;
+    ULONGLONG m_nLastShown = 0; // when a list view last caught up with its rows
 };
