@@ -11,7 +11,7 @@ PACKAGES=(
     cmake make g++ googletest
     g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix binutils-mingw-w64-i686
     wine wine64 xvfb xauth x11-utils fonts-ipafont-gothic imagemagick locales
-    mawk sed time clang-format
+    mawk sed time clang-format clang libclang-rt-14-dev
 )
 
 log() { printf '\n== %s\n' "$*"; }
@@ -123,4 +123,24 @@ check_shipped_exe() {
         return 1
     fi
     echo "Kelvane.exe (i686) imports: $(tr '\n' ' ' <<<"$imports")"
+}
+
+build_fuzz() {
+    build_target fuzz -DKELVANE_FUZZ=ON -DKELVANE_TESTS=OFF -DCMAKE_C_COMPILER=clang \
+        -DCMAKE_CXX_COMPILER=clang++
+}
+
+# run_fuzz_target NAME SECONDS CORPUS: the committed seeds plus CORPUS; fails on a finding.
+run_fuzz_target() {
+    local target=$1 seconds=$2 corpus=$3 log
+    log=$(mktemp)
+    if ! (cd "$corpus" && "$BUILD/fuzz/tests/fuzz/fuzz_$target" -max_total_time="$seconds" \
+        -print_final_stats=1 "$corpus" "$ROOT/tests/fuzz/corpus/$target") >"$log" 2>&1; then
+        tail -n 40 "$log"
+        rm -f "$log"
+        echo "fuzz_$target found a fault (its input is in $corpus)" >&2
+        return 1
+    fi
+    echo "fuzz_$target: $(grep -o 'number_of_executed_units: [0-9]*' "$log" | awk '{print $2}') runs in ${seconds} s, no finding"
+    rm -f "$log"
 }

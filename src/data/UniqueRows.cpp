@@ -42,7 +42,7 @@ bool CUniqueRows::AddHashed(std::string_view text, std::uint64_t nHash) {
     std::size_t nSlot = SlotOf(nHash);
     for (; m_arrSlots[nSlot].nKey != 0; nSlot = (nSlot + 1) & nMask) {
         const SSlot& slot = m_arrSlots[nSlot];
-        if (slot.nKey == nKey && std::memcmp(KeptBytes(slot), text.data(), text.size()) == 0)
+        if (slot.nKey == nKey && std::string_view(KeptBytes(slot), text.size()) == text)
             return false;
     }
     const std::size_t nOffset = m_rows.ByteSize();
@@ -67,7 +67,9 @@ void CUniqueRows::AddAll(const CRowList& rows) {
             const SSlot& slot = m_arrSlots[SlotOf(arrHash[i])];
             if (slot.nKey == KeyOf(arrHash[i], rows.Row(nFirst + i).size())) {
                 __builtin_prefetch(KeptBytes(slot));
-                __builtin_prefetch(KeptBytes(slot) + 64);
+                // The second cache line; by address, as the rows may hold no bytes at all.
+                __builtin_prefetch(reinterpret_cast<const void*>(
+                    reinterpret_cast<std::uintptr_t>(KeptBytes(slot)) + 64));
             }
         }
         for (std::size_t i = 0; i < nGroup; ++i)

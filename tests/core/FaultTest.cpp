@@ -1,0 +1,82 @@
+// Saving against a disk that fails the way real disks do: full, or a file held
+// open by another program. The old file must stay whole and nothing be left.
+#include "TempDir.h"
+
+#include "data/PodArray.h"
+#include "data/SaveFile.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <limits>
+#include <new>
+#include <string>
+
+#ifdef _WIN32
+#include <windows.h>
+#else
+#include <sys/mount.h>
+#include <unistd.h>
+#endif
+
+namespace {
+
+CRowList ManyRows(std::size_t nRows, std::size_t nLength) {
+    CRowList rows;
+    for (std::size_t i = 0; i < nRows; ++i)
+        rows.Append(std::string(nLength, static_cast<char>('a' + i % 26)));
+    return rows;
+}
+
+#ifndef _WIN32
+TEST(SaveFaults, FullDisk) {
+    if (::geteuid() != 0)
+        GTEST_SKIP() << "mounting a small file system needs root";
+    CTempDir dir;
+    const auto small = dir / "small";
+    std::filesystem::create_directory(small);
+    ASSERT_EQ(::mount("tmpfs", small.c_str(), "tmpfs", 0, "size=64k"), 0);
+    WriteBytes(small / "urls.txt", "old\r\n");
+    const bool bWritten = WriteSaveFile(small / "urls.txt", ManyRows(200, 1000)); // 200 KB
+    const std::string strOld = ReadBytes(small / "urls.txt");
+    std::string strNames;
+    for (const auto& entry : std::filesystem::directory_iterator(small))
+        strNames += entry.path().filename().string() + " ";
+    ::umount(small.c_str());
+    EXPECT_FALSE(bWritten);
+    EXPECT_EQ(strOld, "old\r\n");
+    EXPECT_EQ(strNames, "urls.txt ");
+}
+#else
+TEST(SaveFaults, TargetHeldOpenWithoutSharing) {
+    CTempDir dir;
+    WriteBytes(dir / "urls.txt", "old\r\n");
+    const HANDLE hHeld = ::CreateFileW((dir / "urls.txt").c_str(), GENERIC_READ, 0, nullptr,
+                                       OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(hHeld, INVALID_HANDLE_VALUE);
+    EXPECT_FALSE(WriteSaveFile(dir / "urls.txt", ManyRows(3, 10)));
+    ::CloseHandle(hHeld);
+    EXPECT_EQ(ReadBytes(dir / "urls.txt"), "old\r\n");
+    EXPECT_EQ(dir.Listing(), "urls.txt");
+    // Once the other program lets go, the save goes through.
+    EXPECT_TRUE(WriteSaveFile(dir / "urls.txt", ManyRows(1, 3)));
+    EXPECT_EQ(ReadBytes(dir / "urls.txt"), "aaa\r\n");
+}
+#endif
+
+// Sizes near the top of size_t (the i686 build's 32 bits included) fail as allocations
+// do, never by wrapping round to a small block.
+TEST(SizeLimits, GrowthThatCannotBeRepresentedFails) {
+    constexpr std::size_t kMax = std::numeric_limits<std::size_t>::max();
+    CPodArray<std::uint64_t> words;
+    EXPECT_THROW(words.Reserve(kMax / 8 + 1), std::bad_alloc);
+    EXPECT_THROW(words.Reserve(kMax / 2), std::bad_alloc);
+    CPodArray<char> bytes;
+    bytes.Append("abc", 3);
+    EXPECT_THROW(bytes.Grow(kMax - 1), std::bad_alloc);
+    EXPECT_THROW(bytes.Grow(kMax), std::bad_alloc);
+    EXPECT_EQ(bytes.Size(), 3u);
+    EXPECT_EQ(std::string(bytes.Data(), 3), "abc");
+}
+
+} // namespace
