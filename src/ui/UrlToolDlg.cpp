@@ -64,6 +64,18 @@ CUrlToolDlg::CUrlToolDlg(CWnd* pParent) : CDialog(IDD_MAIN, pParent) {
 }
 
 bool CUrlToolDlg::OnWndMsg(UINT nMsg, WPARAM wParam, LPARAM lParam, LRESULT& lResult) {
+    // A disabled button cannot be clicked, but a command can still be sent in its name;
+    // while a job runs no command may start another job or change the lists under it.
+    if (nMsg == WM_COMMAND && m_bJobRunning && HIWORD(wParam) == BN_CLICKED) {
+        lResult = 0;
+        return true;
+    }
+    // The dialog manager answers WM_CLOSE by posting IDCANCEL, which could arrive after the
+    // job has ended and close the dialog then; a close asked for during a job is dropped here.
+    if (nMsg == WM_CLOSE && m_bJobRunning) {
+        lResult = 0;
+        return true;
+    }
     return Dispatch(this, SUrlToolDlgMap::kMap, nMsg, wParam, lParam, lResult);
 }
 

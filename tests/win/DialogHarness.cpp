@@ -82,12 +82,18 @@ void CDialogHarness::Click(int nId) {
 void CDialogHarness::WaitForJob() {
     // The flag drops before the buttons are enabled again, in the same handler.
     ASSERT_TRUE(WaitUntil([&] { return !m_pDlg->IsJobRunning() && Enabled(IDCANCEL); }))
-        << "the job did not end";
+        << "the job did not end; message boxes up: " << m_nBoxesUp.load();
 }
 
 std::vector<std::wstring> CDialogHarness::TakeMessages() {
     std::lock_guard<std::mutex> lock(m_mutex);
     return std::exchange(m_messages, {});
+}
+
+void CDialogHarness::ReleaseOne() {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    ++m_nGeneration;
+    m_released.notify_all();
 }
 
 void CDialogHarness::Release() {
@@ -103,7 +109,9 @@ int WINAPI CDialogHarness::MessageBoxSeam(HWND hOwner, LPCWSTR pszText, LPCWSTR,
     self.m_messages.emplace_back(pszText);
     if (self.m_bHoldBoxes) {
         ++self.m_nBoxesUp;
-        self.m_released.wait(lock, [&] { return self.m_bReleased; });
+        const unsigned nGeneration = self.m_nGeneration;
+        self.m_released.wait(lock,
+                             [&] { return self.m_bReleased || self.m_nGeneration != nGeneration; });
         --self.m_nBoxesUp;
     }
     return (uType & MB_YESNO) ? self.m_nYesNoAnswer.load() : IDOK;

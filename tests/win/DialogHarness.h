@@ -42,6 +42,8 @@ public:
     std::atomic<bool> m_bHoldBoxes{false};
     std::atomic<int> m_nBoxesUp{0};
     void Release();
+    // Lets the message box now up go, and holds the next ones again.
+    void ReleaseOne();
     std::atomic<bool> m_bFailThreads{false};
 
 private:
@@ -57,6 +59,7 @@ private:
     std::mutex m_mutex;
     std::condition_variable m_released;
     bool m_bReleased = false;
+    unsigned m_nGeneration = 0; // counts ReleaseOne calls
     std::vector<std::wstring> m_messages;
     SUiSeams m_savedSeams;
 };
