@@ -105,6 +105,10 @@ start_wineserver() {
 }
 stop_wineserver() {
     WINEPREFIX=$KELVANE_WINEPREFIX wineserver -k 2>/dev/null || true
+    if [ -n "${SMALL_DISK:-}" ]; then
+        umount "$SMALL_DISK" 2>/dev/null || true
+        rm -f "$KELVANE_WINEPREFIX/dosdevices/s:"
+    fi
     [ -z "$XVFB_PID" ] || kill "$XVFB_PID" 2>/dev/null || true
 }
 
@@ -143,4 +147,15 @@ run_fuzz_target() {
     fi
     echo "fuzz_$target: $(grep -o 'number_of_executed_units: [0-9]*' "$log" | awk '{print $2}') runs in ${seconds} s, no finding"
     rm -f "$log"
+}
+
+# A 64 KB file system as drive S: for the full-disk test under Wine (root only).
+SMALL_DISK=
+map_small_drive() {
+    [ "$(id -u)" = 0 ] || return 0
+    SMALL_DISK=$BUILD/smalldisk
+    mkdir -p "$SMALL_DISK"
+    mountpoint -q "$SMALL_DISK" || mount -t tmpfs -o size=64k tmpfs "$SMALL_DISK" || { SMALL_DISK=; return 0; }
+    ln -sfn "$SMALL_DISK" "$KELVANE_WINEPREFIX/dosdevices/s:"
+    export KELVANE_SMALL_DRIVE='S:\'
 }

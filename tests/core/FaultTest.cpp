@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <cstdlib>
 #include <limits>
 #include <new>
 #include <string>
@@ -48,6 +49,33 @@ TEST(SaveFaults, FullDisk) {
     EXPECT_EQ(strNames, "urls.txt ");
 }
 #else
+// scripts/test maps a drive letter onto a 64 KB file system and names it here.
+TEST(SaveFaults, FullDisk) {
+    const char* pszDrive = std::getenv("KELVANE_SMALL_DRIVE");
+    if (pszDrive == nullptr)
+        GTEST_SKIP() << "no small drive (KELVANE_SMALL_DRIVE) was set up";
+    const std::filesystem::path small = std::filesystem::path(pszDrive) / "fault-test";
+    std::filesystem::remove_all(small);
+    std::filesystem::create_directory(small);
+    WriteBytes(small / "urls.txt", "old\r\n");
+    EXPECT_FALSE(WriteSaveFile(small / "urls.txt", ManyRows(200, 1000))); // 200 KB
+    EXPECT_EQ(ReadBytes(small / "urls.txt"), "old\r\n");
+    std::string strNames;
+    for (const auto& entry : std::filesystem::directory_iterator(small))
+        strNames += entry.path().filename().string() + " ";
+    EXPECT_EQ(strNames, "urls.txt ");
+    std::filesystem::remove_all(small);
+}
+
+TEST(SaveFaults, NameWithCharactersAFileCannotHave) {
+    CTempDir dir;
+    for (const char* pszName :
+         {"a<b.txt", "a>b.txt", "a|b.txt", "a?b.txt", "a*b.txt", "a\"b.txt"}) {
+        EXPECT_FALSE(WriteSaveFile(dir / pszName, ManyRows(1, 3))) << pszName;
+        EXPECT_EQ(dir.Listing(), "") << pszName;
+    }
+}
+
 TEST(SaveFaults, TargetHeldOpenWithoutSharing) {
     CTempDir dir;
     WriteBytes(dir / "urls.txt", "old\r\n");
