@@ -46,7 +46,9 @@ public:
     void Reserve(std::size_t nCapacity) {
         if (nCapacity <= m_nCapacity)
             return;
-        if (nCapacity > std::numeric_limits<std::size_t>::max() / sizeof(T))
+        // No object may be larger than the largest pointer difference.
+        if (nCapacity >
+            static_cast<std::size_t>(std::numeric_limits<std::ptrdiff_t>::max()) / sizeof(T))
             throw std::bad_alloc();
         void* p = std::realloc(m_pData, nCapacity * sizeof(T));
         if (p == nullptr)
