@@ -16,7 +16,6 @@ public:
     template <typename OnLine> bool Feed(std::string_view block, OnLine&& onLine);
     // Ends the file: the bytes after the last line feed, if any, are the last line.
     template <typename OnLine> void Finish(OnLine&& onLine);
-    bool Ended() const { return m_bEnded; }
 
 private:
     static std::string_view WithoutCr(std::string_view line) {

@@ -36,7 +36,6 @@ public:
         SendMessage(LVM_SETITEMCOUNT, nCount, LVSICF_NOINVALIDATEALL | LVSICF_NOSCROLL);
         ::InvalidateRect(m_hWnd, nullptr, FALSE);
     }
-    int GetItemCount() const { return static_cast<int>(SendMessage(LVM_GETITEMCOUNT)); }
     void EnsureVisible(int nItem, bool bPartialOk) const {
         SendMessage(LVM_ENSUREVISIBLE, static_cast<WPARAM>(nItem), bPartialOk ? TRUE : FALSE);
     }
@@ -45,7 +44,6 @@ public:
 class CProgressCtrl : public CWnd {
 public:
     void SetPos(int nPos) const { SendMessage(PBM_SETPOS, static_cast<WPARAM>(nPos)); }
-    int GetPos() const { return static_cast<int>(SendMessage(PBM_GETPOS)); }
     void SetRange32(int nLower, int nUpper) const {
         SendMessage(PBM_SETRANGE32, static_cast<WPARAM>(nLower), nUpper);
     }
