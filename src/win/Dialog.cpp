@@ -7,7 +7,9 @@ void DDX_Control(CDataExchange* pDX, int nId, CWnd& control) {
 }
 
 INT_PTR CDialog::DoModal() {
-    const HWND hParent = m_pParent != nullptr ? m_pParent->m_hWnd : nullptr;
+    // Without a parent of its own a dialog is modal to the main window, as the About box is.
+    CWnd* pOwner = m_pParent != nullptr ? m_pParent : AfxGetMainWnd();
+    const HWND hParent = pOwner != nullptr && pOwner != this ? pOwner->m_hWnd : nullptr;
     const INT_PTR nResult =
         ::DialogBoxParamW(AfxGetResourceHandle(), MAKEINTRESOURCEW(m_nIdTemplate), hParent,
                           DialogProc, reinterpret_cast<LPARAM>(this));

@@ -221,3 +221,29 @@ TEST(MainDialog, ThreadThatCannotStart) {
 }
 
 } // namespace
+
+namespace {
+
+TEST(MainDialog, AboutBoxFromTheSystemMenu) {
+    CDialogHarness h;
+    ::PostMessageW(h.Dlg(), WM_SYSCOMMAND, IDM_ABOUTBOX, 0);
+    HWND hAbout = nullptr;
+    // Found as soon as it exists; shown once its controls are there.
+    for (int i = 0; i < 2000 && (hAbout == nullptr || !::IsWindowVisible(hAbout)); ++i) {
+        ::Sleep(5);
+        hAbout = ::FindWindowW(nullptr, L"Kelvaneのﾊﾞｰｼﾞｮﾝ情報");
+    }
+    ASSERT_NE(hAbout, nullptr);
+    EXPECT_EQ(::GetWindow(hAbout, GW_OWNER), h.Dlg()); // modal to the main window
+    EXPECT_FALSE(::IsWindowEnabled(h.Dlg()));
+    wchar_t szText[64] = L"";
+    ::GetDlgItemTextW(hAbout, IDOK, szText, 64);
+    EXPECT_STREQ(szText, L"OK");
+    ::PostMessageW(hAbout, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+    for (int i = 0; i < 2000 && ::IsWindow(hAbout); ++i)
+        ::Sleep(5);
+    EXPECT_FALSE(::IsWindow(hAbout));
+    EXPECT_TRUE(::IsWindowEnabled(h.Dlg()));
+}
+
+} // namespace
