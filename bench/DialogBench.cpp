@@ -57,9 +57,8 @@ int wmain(int argc, wchar_t** argv) {
     if (argc < 3)
         return 2;
     CDialogHarness h;
-    h.m_openPath = argv[1];
     h.m_folder = argv[2];
-    h.Click(IDC_BROWSE_DATA);
+    h.ChooseDataFile(argv[1]);
     CResponsiveness monitor(h.Dlg());
     std::printf("| job | seconds | worst answer to WM_NULL | rows |\n|---|---|---|---|\n");
     auto run = [&](const char* pszName, int nButton, int nList) {

@@ -57,6 +57,5 @@ template <typename OnLine> void CLineSplitter::Finish(OnLine&& onLine) {
     // Nothing after the last line feed means no further line; a lone CR stays in the text.
     if (!m_strCarry.empty())
         onLine(std::string_view(m_strCarry));
-    m_strCarry.clear();
     std::string().swap(m_strCarry);
 }

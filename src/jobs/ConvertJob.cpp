@@ -27,10 +27,10 @@ EJobResult RunConvertJob(CToolForm& form) {
         };
         // Bounded by the row figure of the last load, read again at every step, and never
         // past the rows the input list really holds.
-        for (std::size_t i = 0;
-             form.GetLastRow() >= 0 && i <= static_cast<std::size_t>(form.GetLastRow()) &&
-             i < input.Count();
-             ++i) {
+        for (std::size_t i = 0; i < input.Count(); ++i) {
+            const int nLastRow = form.GetLastRow();
+            if (nLastRow < 0 || i > static_cast<std::size_t>(nLastRow))
+                break;
             const std::string_view row = input.Row(i);
             if (const auto nPos = marker.Find(row)) {
                 batch.Append(row.substr(0, *nPos + marker.Length()));

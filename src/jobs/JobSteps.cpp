@@ -29,11 +29,15 @@ EJobResult SaveOutputAndReport(CToolForm& form, const std::filesystem::path& sav
         return EJobResult::Failed;
     }
     if (!bWritten) {
-        form.ShowMessage(std::string(texts::kSaveFailed) + "\n" + PathToUtf8(savePath));
+        ReportWithPath(form, texts::kSaveFailed, savePath);
         return EJobResult::Failed;
     }
     form.ShowMessage(strDone);
     return EJobResult::Completed;
+}
+
+void ReportWithPath(CToolForm& form, const char* pszMessage, const std::filesystem::path& path) {
+    form.ShowMessage(std::string(pszMessage) + "\n" + PathToUtf8(path));
 }
 
 void ReportOutOfMemory(CToolForm& form) {

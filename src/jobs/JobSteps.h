@@ -21,6 +21,9 @@ bool AcceptSavePath(CToolForm& form, std::filesystem::path& savePath);
 EJobResult SaveOutputAndReport(CToolForm& form, const std::filesystem::path& savePath,
                                std::string_view strDone);
 
+// A failure message followed by a line break and the path concerned.
+void ReportWithPath(CToolForm& form, const char* pszMessage, const std::filesystem::path& path);
+
 // The message for a job that ran out of memory.
 void ReportOutOfMemory(CToolForm& form);
 

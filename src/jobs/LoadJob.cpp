@@ -3,13 +3,11 @@
 
 #include "data/BatchReader.h"
 #include "data/ControlIds.h"
-#include "data/PathText.h"
 #include "data/Texts.h"
 
 #include <climits>
 #include <memory>
 #include <new>
-#include <string>
 
 namespace {
 // The row figure is a signed 32-bit index, so a list holds at most INT_MAX rows.
@@ -37,7 +35,7 @@ EJobResult LoadRows(CToolForm& form, CByteSource& source, const std::filesystem:
     }
     if (bReadFailed) {
         form.TruncateRows(ERowList::In, nBefore);
-        form.ShowMessage(std::string(texts::kDataReadFailed) + "\n" + PathToUtf8(path));
+        ReportWithPath(form, texts::kDataReadFailed, path);
         return EJobResult::Failed;
     }
     form.SetLastRow(static_cast<int>(form.GetRows(ERowList::In).Count()) - 1);
@@ -49,7 +47,7 @@ EJobResult LoadDataFile(CToolForm& form, const std::filesystem::path& path) {
     {
         const std::unique_ptr<CFileSource> file = CFileSource::Open(path);
         if (!file) {
-            form.ShowMessage(std::string(texts::kDataOpenFailed) + "\n" + PathToUtf8(path));
+            ReportWithPath(form, texts::kDataOpenFailed, path);
             return EJobResult::Failed;
         }
         result = LoadRows(form, *file, path);

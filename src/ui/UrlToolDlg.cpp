@@ -187,14 +187,10 @@ void CUrlToolDlg::OnBrowseDest() {
     EnableButton(IDC_DEDUP);
 }
 
-void CUrlToolDlg::OnOK() {
-    if (!m_bJobRunning)
-        CDialog::OnOK();
-}
-
+// Runs when Close, Escape or the close box ends the dialog; the guard in OnWndMsg has
+// already turned it away while a job runs.
 void CUrlToolDlg::OnCancel() {
-    if (!m_bJobRunning)
-        CDialog::OnCancel();
+    CDialog::OnCancel();
 }
 
 // ---- jobs ----

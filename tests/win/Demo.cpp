@@ -12,9 +12,8 @@ int wmain(int argc, wchar_t** argv) {
     if (argc < 4)
         return 2;
     CDialogHarness h;
-    h.m_openPath = argv[1];
     h.m_folder = argv[2];
-    h.Click(IDC_BROWSE_DATA);
+    h.ChooseDataFile(argv[1]);
     h.Click(IDC_LOAD);
     h.WaitForJob();
     h.Click(IDC_BROWSE_DEST);

@@ -79,6 +79,11 @@ void CDialogHarness::Click(int nId) {
                    reinterpret_cast<LPARAM>(Item(nId)));
 }
 
+void CDialogHarness::ChooseDataFile(const std::filesystem::path& path) {
+    m_openPath = path;
+    Click(IDC_BROWSE_DATA);
+}
+
 void CDialogHarness::WaitForJob() {
     // The flag drops before the buttons are enabled again, in the same handler.
     ASSERT_TRUE(WaitUntil([&] { return !m_pDlg->IsJobRunning() && Enabled(IDCANCEL); }))

@@ -27,6 +27,8 @@ public:
     int ListCount(int nId) const;
     std::wstring ListText(int nId, int nItem, int nColumn) const;
 
+    // Picks path in the data-file dialog ("・・・").
+    void ChooseDataFile(const std::filesystem::path& path);
     // Clicks a button as a person would: only an enabled one.
     void Click(int nId);
     // Waits until the running job has ended and the buttons are back.

@@ -101,12 +101,10 @@ TEST(MainDialog, ConversionAndDuplicateAdjustment) {
                                      strSjis + "/regist_pernad.cgi?mode=new\r\n");
     CDialogHarness h;
 
-    h.m_openPath.clear(); // cancelled: nothing enabled
-    h.Click(IDC_BROWSE_DATA);
+    h.ChooseDataFile({}); // cancelled: nothing enabled
     EXPECT_EQ(JobButtons(h), (std::vector<bool>{false, false, false, false}));
 
-    h.m_openPath = dir / "urls.txt";
-    h.Click(IDC_BROWSE_DATA);
+    h.ChooseDataFile(dir / "urls.txt");
     EXPECT_EQ(h.Text(IDC_DATA_PATH), (dir / "urls.txt").wstring());
     EXPECT_EQ(JobButtons(h), (std::vector<bool>{true, false, false, false}));
 
@@ -168,8 +166,7 @@ TEST(MainDialog, GuardWhileAJobRuns) {
     CTempDir dir;
     WriteBytes(dir / "urls.txt", "a\r\nb\r\n");
     CDialogHarness h;
-    h.m_openPath = dir / "urls.txt";
-    h.Click(IDC_BROWSE_DATA);
+    h.ChooseDataFile(dir / "urls.txt");
     h.m_bHoldBoxes = true;
     h.Click(IDC_LOAD);
     while (h.m_nBoxesUp == 0)
@@ -192,8 +189,7 @@ TEST(MainDialog, SavingOverTheDataFileAsksFirst) {
     const std::string strData = "a/regist_pernad.cgi?x\r\n";
     WriteBytes(dir / "urls.txt", strData);
     CDialogHarness h;
-    h.m_openPath = dir / "urls.txt";
-    h.Click(IDC_BROWSE_DATA);
+    h.ChooseDataFile(dir / "urls.txt");
     h.Click(IDC_LOAD);
     h.WaitForJob();
     h.m_folder = dir.Path();
@@ -211,8 +207,7 @@ TEST(MainDialog, ThreadThatCannotStart) {
     CTempDir dir;
     WriteBytes(dir / "urls.txt", "a\r\n");
     CDialogHarness h;
-    h.m_openPath = dir / "urls.txt";
-    h.Click(IDC_BROWSE_DATA);
+    h.ChooseDataFile(dir / "urls.txt");
     h.m_bFailThreads = true;
     h.Click(IDC_LOAD);
     EXPECT_EQ(h.TakeMessages(), Messages{L"RECV THREAD CREATE ERROR!!"});
