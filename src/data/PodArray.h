@@ -57,6 +57,22 @@ public:
         m_nCapacity = nCapacity;
     }
 
+    // Replaces the content with n zero values, in a block the system hands over
+    // already cleared, so that no value is written twice.
+    void AssignZeroed(std::size_t n) {
+        Free();
+        if (n == 0)
+            return;
+        if (n > static_cast<std::size_t>(std::numeric_limits<std::ptrdiff_t>::max()) / sizeof(T))
+            throw std::bad_alloc();
+        void* p = std::calloc(n, sizeof(T));
+        if (p == nullptr)
+            throw std::bad_alloc();
+        m_pData = static_cast<T*>(p);
+        m_nSize = m_nCapacity = n;
+        Prefault(n);
+    }
+
     // Room for nMore further values, growing by half again so appends stay amortised.
     void Grow(std::size_t nMore) {
         if (nMore > std::numeric_limits<std::size_t>::max() - m_nSize)

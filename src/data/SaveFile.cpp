@@ -1,37 +1,43 @@
 #include "SaveFile.h"
 
-#include "AtomicFile.h"
-#include "PodArray.h"
-
 namespace {
 constexpr std::size_t kBufferSize = 1 << 20;
 } // namespace
 
-bool WriteSaveFile(const std::filesystem::path& path, const CRowList& rows) {
-    CAtomicFile file(path);
-    if (!file.Create())
-        return false;
-    CPodArray<char> buffer;
-    buffer.Reserve(kBufferSize);
-    auto flush = [&] {
-        const bool bOk = file.Write(buffer.Data(), buffer.Size());
-        buffer.Truncate(0);
-        return bOk;
-    };
-    for (std::size_t i = 0; i < rows.Count(); ++i) {
-        const std::string_view row = rows.Row(i);
-        if (buffer.Size() + row.size() + 2 > kBufferSize) {
-            if (!flush())
-                return false;
-            // A row larger than the buffer goes out directly.
-            if (row.size() + 2 > kBufferSize) {
-                if (!file.Write(row.data(), row.size()) || !file.Write("\r\n", 2))
-                    return false;
-                continue;
-            }
-        }
-        buffer.Append(row.data(), row.size());
-        buffer.Append("\r\n", 2);
+bool CSaveFileWriter::Create() {
+    m_buffer.Reserve(kBufferSize);
+    return m_file.Create();
+}
+
+bool CSaveFileWriter::Flush() {
+    const bool bOk = m_file.Write(m_buffer.Data(), m_buffer.Size());
+    m_buffer.Truncate(0);
+    return bOk;
+}
+
+bool CSaveFileWriter::WriteRow(std::string_view row) {
+    if (m_buffer.Size() + row.size() + 2 > kBufferSize) {
+        if (!Flush())
+            return false;
+        // A row larger than the buffer goes out directly.
+        if (row.size() + 2 > kBufferSize)
+            return m_file.Write(row.data(), row.size()) && m_file.Write("\r\n", 2);
     }
-    return flush() && file.Commit();
+    m_buffer.Append(row.data(), row.size());
+    m_buffer.Append("\r\n", 2);
+    return true;
+}
+
+bool CSaveFileWriter::Commit() {
+    return Flush() && m_file.Commit();
+}
+
+bool WriteSaveFile(const std::filesystem::path& path, const CRowList& rows) {
+    CSaveFileWriter writer(path);
+    if (!writer.Create())
+        return false;
+    for (std::size_t i = 0; i < rows.Count(); ++i)
+        if (!writer.WriteRow(rows.Row(i)))
+            return false;
+    return writer.Commit();
 }

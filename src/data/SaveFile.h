@@ -1,8 +1,29 @@
 #pragma once
 
+#include "AtomicFile.h"
+#include "PodArray.h"
 #include "RowList.h"
 
 #include <filesystem>
+#include <string_view>
+
+// Writes rows to a save file, each followed by CR LF, through a buffer, so that
+// a million short rows cost a few dozen writes. The file replaces its target
+// whole on Commit; one that is not committed is removed.
+class CSaveFileWriter {
+public:
+    explicit CSaveFileWriter(std::filesystem::path path) : m_file(std::move(path)) {}
+
+    bool Create();
+    bool WriteRow(std::string_view row);
+    bool Commit();
+
+private:
+    bool Flush();
+
+    CAtomicFile m_file;
+    CPodArray<char> m_buffer;
+};
 
 // Writes every row followed by CR LF to the save file, replacing its whole
 // content in one step; false when it could not, and then the file is as it was.

@@ -1,8 +1,12 @@
 #pragma once
-// The unique-URL collection: the distinct row texts met so far, in the order
-// they were first met. A hash index over the kept rows answers "seen before?"
-// in constant time, so a million rows take one pass instead of a comparison
-// with every kept text. Equality is exact byte equality.
+// The unique-URL collection: which rows of a list are the first of their text,
+// in the order they were met. A hash index over those rows answers "seen
+// before?" in constant time, so a million rows take one pass instead of a
+// comparison with every kept text. Equality is exact byte equality.
+//
+// The index refers to the rows where they lie in the list, by offset, so it
+// copies nothing; the list must stay as it is, but for rows appended at its
+// end, from the first call after Clear to the next Clear.
 
 #include "PodArray.h"
 #include "RowList.h"
@@ -13,22 +17,21 @@
 
 class CUniqueRows {
 public:
-    // Sizes the index for nRows texts at once, so that adding them never rebuilds it.
+    // Sizes the index for nRows kept rows at once, so that adding them never rebuilds it.
     void Reserve(std::size_t nRows);
-    // Keeps text unless an equal text is kept already; true when it was kept.
-    bool Add(std::string_view text);
-    // Adds every row of rows, in order. Faster than one Add at a time: the index
-    // slots of the next rows are fetched from memory while the current one is looked up.
-    void AddAll(const CRowList& rows);
-    std::size_t Count() const { return m_rows.Count(); }
-    const CRowList& Rows() const { return m_rows; }
-    // Hands the kept rows over and leaves the collection empty.
-    CRowList TakeRows();
-    // Destroys every kept text and releases the storage; an empty collection is left alone.
+    // Looks rows [nFirst, nEnd) of rows up, in order. Each that is the first of
+    // its text is kept, and its index goes to pKept, which has room for one per
+    // row. Returns how many were kept. While a group of rows is looked up, the
+    // index slots and kept texts of the next are fetched from memory.
+    std::size_t AddAll(const CRowList& rows, std::size_t nFirst, std::size_t nEnd,
+                       std::uint32_t* pKept);
+    // Rows kept since Clear.
+    std::size_t Count() const { return m_nKept; }
+    // Forgets every kept row and releases the index.
     void Clear();
 
 private:
-    // A slot says where a kept text starts among the kept bytes, and holds its
+    // A slot says where a kept row starts among the list's bytes, and holds its
     // length plus one (0: the slot is empty) under the top bits of its hash, so
     // that most texts that differ are told apart without reading the kept bytes.
     struct SSlot {
@@ -42,14 +45,14 @@ private:
     static std::uint64_t KeyOf(std::uint64_t nHash, std::size_t nLength) {
         return (nHash >> kLengthBits << kLengthBits) | (nLength + 1);
     }
-    bool AddHashed(std::string_view text, std::uint64_t nHash);
-    const char* KeptBytes(const SSlot& slot) const { return m_rows.Bytes() + slot.nOffset; }
-    void Rehash(std::size_t nSlots);
+    // Keeps row nRow unless an equal text is kept already; true when it was kept.
+    bool AddHashed(const CRowList& rows, std::size_t nRow, std::uint64_t nHash);
     std::size_t SlotOf(std::uint64_t nHash) const {
         return static_cast<std::size_t>(nHash) & (m_arrSlots.Size() - 1);
     }
-    void GrowFor(std::size_t nRows);
+    void GrowFor(const CRowList& rows, std::size_t nRows);
+    void Rehash(const CRowList& rows, std::size_t nSlots);
 
-    CRowList m_rows;
     CPodArray<SSlot> m_arrSlots;
+    std::size_t m_nKept = 0;
 };

@@ -1,7 +1,11 @@
 #include "JobSteps.h"
 #include "Jobs.h"
 
+#include "data/RowGatherer.h"
 #include "data/Texts.h"
+
+#include <algorithm>
+#include <optional>
 
 EJobResult RunDedupJob(CToolForm& form) {
     std::filesystem::path savePath;
@@ -9,19 +13,36 @@ EJobResult RunDedupJob(CToolForm& form) {
         return EJobResult::Stopped;
     CUniqueRows& unique = form.GetUnique();
     const CRowList& input = form.GetRows(ERowList::In);
+    // The kept rows are copied out and written to the save file behind the
+    // search, a batch at a time, while the search goes on.
+    std::optional<CRowGatherer> output;
+    CRowList kept;
     try {
         // Every input row is compared once, in order; the first of each text is kept.
         unique.Reserve(input.Count());
-        unique.AddAll(input);
+        output.emplace(input, savePath);
+        for (std::size_t nFirst = 0; nFirst < input.Count(); nFirst += kBatchRows) {
+            const std::size_t nEnd = std::min(input.Count(), nFirst + kBatchRows);
+            output->Publish(unique.AddAll(input, nFirst, nEnd, output->NextPicks()));
+        }
+        kept = output->Finish();
     } catch (const std::exception&) {
+        output.reset(); // no save file is left behind
         unique.Clear();
         ReportOutOfMemory(form);
         return EJobResult::Failed;
     }
     // The kept rows become the output list whole, numbered 0 to M-1, and the collection is empty.
-    form.ReplaceRows(ERowList::Out, unique.TakeRows());
+    form.ReplaceRows(ERowList::Out, std::move(kept));
     unique.Clear();
-    return SaveOutputAndReport(form, savePath, texts::kDedupDone);
+    bool bWritten = false;
+    try {
+        bWritten = output->CommitSave();
+    } catch (const std::exception&) {
+        ReportOutOfMemory(form);
+        return EJobResult::Failed;
+    }
+    return ReportSave(form, bWritten, savePath, texts::kDedupDone);
 }
 
 unsigned DedupThreadProc(void* pForm) {

@@ -28,6 +28,11 @@ EJobResult SaveOutputAndReport(CToolForm& form, const std::filesystem::path& sav
         ReportOutOfMemory(form);
         return EJobResult::Failed;
     }
+    return ReportSave(form, bWritten, savePath, strDone);
+}
+
+EJobResult ReportSave(CToolForm& form, bool bWritten, const std::filesystem::path& savePath,
+                      std::string_view strDone) {
     if (!bWritten) {
         ReportWithPath(form, texts::kSaveFailed, savePath);
         return EJobResult::Failed;

@@ -21,6 +21,11 @@ bool AcceptSavePath(CToolForm& form, std::filesystem::path& savePath);
 EJobResult SaveOutputAndReport(CToolForm& form, const std::filesystem::path& savePath,
                                std::string_view strDone);
 
+// Shows strDone when the save file was written, and otherwise the save failure
+// message with the path.
+EJobResult ReportSave(CToolForm& form, bool bWritten, const std::filesystem::path& savePath,
+                      std::string_view strDone);
+
 // A failure message followed by a line break and the path concerned.
 void ReportWithPath(CToolForm& form, const char* pszMessage, const std::filesystem::path& path);
 

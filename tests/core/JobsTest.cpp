@@ -271,6 +271,26 @@ TEST(DedupJob, KeepsFirstOccurrences) {
     }
 }
 
+// Rows over many batches, each text repeated batches later: the list and the
+// file hold the first of each, in order, whatever batch it came in.
+TEST(DedupJob, RepeatsAcrossBatches) {
+    SFormFixture f;
+    Rows input;
+    Rows output;
+    for (int i = 0; i < 30000; ++i) {
+        input.push_back("u/" + std::to_string(i % 7000) + "/regist_pernad.cgi");
+        if (i < 7000)
+            output.push_back(input.back());
+    }
+    f.Load(input);
+    ASSERT_EQ(RunDedupJob(f.form), EJobResult::Completed);
+    EXPECT_EQ(RowsOf(f.form.m_listOut), output);
+    std::string bytes;
+    for (const auto& row : output)
+        bytes += row + "\r\n";
+    EXPECT_EQ(ReadBytes(f.savePath), bytes);
+}
+
 // ---- what the trim and duplicate-removal jobs share ----
 
 using JobFn = EJobResult (*)(CToolForm&);

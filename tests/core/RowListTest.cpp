@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -50,27 +52,68 @@ const SDedupCase kDedupCases[] = {
     {"nul is a byte", {std::string("a\0b", 3), "a"}, {std::string("a\0b", 3), "a"}},
 };
 
+// The rows that the collection keeps, looking them up nStep rows a call.
+std::vector<std::string> KeptRows(CUniqueRows& unique, const CRowList& rows, std::size_t nStep) {
+    std::vector<std::uint32_t> kept(rows.Count());
+    std::size_t nKept = 0;
+    for (std::size_t nFirst = 0; nFirst < rows.Count(); nFirst += nStep)
+        nKept += unique.AddAll(rows, nFirst, std::min(rows.Count(), nFirst + nStep),
+                               kept.data() + nKept);
+    EXPECT_EQ(nKept, unique.Count());
+    std::vector<std::string> texts;
+    for (std::size_t i = 0; i < nKept; ++i)
+        texts.emplace_back(rows.Row(kept[i]));
+    return texts;
+}
+
 TEST(UniqueRows, KeepsTheFirstOfEachText) {
     for (const SDedupCase& c : kDedupCases) {
-        CUniqueRows unique;
-        for (const auto& row : c.input)
-            unique.Add(row);
-        EXPECT_EQ(RowsOf(unique.Rows()), c.kept) << c.pszName;
+        for (std::size_t nStep : {1, 2, 1000}) {
+            CUniqueRows unique;
+            EXPECT_EQ(KeptRows(unique, ListOf(c.input), nStep), c.kept) << c.pszName;
+        }
     }
 }
 
-// Enough rows to grow the hash index several times; every text is kept once.
+// Texts that differ in one byte anywhere, at every length the hash reads in its
+// own way, are all kept; each of them again is not.
+TEST(UniqueRows, OneByteApartIsAnotherText) {
+    CRowList rows;
+    std::vector<std::string> distinct;
+    for (std::size_t nLength = 0; nLength <= 40; ++nLength) {
+        distinct.emplace_back(nLength, 'a');
+        for (std::size_t nAt = 0; nAt < nLength; ++nAt) {
+            std::string text(nLength, 'a');
+            text[nAt] = 'b';
+            distinct.push_back(text);
+        }
+    }
+    for (int nRound = 0; nRound < 2; ++nRound)
+        for (const auto& text : distinct)
+            rows.Append(text);
+    CUniqueRows unique;
+    EXPECT_EQ(KeptRows(unique, rows, 64), distinct);
+}
+
+// Enough rows to grow the hash index several times, with rows appended to the
+// list between calls; every text is kept once.
 TEST(UniqueRows, ManyRowsThroughRehashes) {
     CUniqueRows unique;
-    for (int nRound = 0; nRound < 2; ++nRound)
-        for (int i = 0; i < 50000; ++i)
-            EXPECT_EQ(unique.Add("row" + std::to_string(i)), nRound == 0);
-    ASSERT_EQ(unique.Count(), 50000u);
-    EXPECT_EQ(unique.Rows().Row(49999), "row49999");
-    const CRowList rows = unique.TakeRows();
-    EXPECT_EQ(rows.Count(), 50000u);
+    CRowList rows;
+    std::vector<std::uint32_t> kept(100000);
+    std::size_t nKept = 0;
+    for (int nRound = 0; nRound < 2; ++nRound) {
+        for (int i = 0; i < 50000; ++i) {
+            rows.Append("row" + std::to_string(i));
+            nKept += unique.AddAll(rows, rows.Count() - 1, rows.Count(), kept.data() + nKept);
+        }
+    }
+    ASSERT_EQ(nKept, 50000u);
+    EXPECT_EQ(unique.Count(), 50000u);
+    EXPECT_EQ(kept[49999], 49999u);
+    unique.Clear();
     EXPECT_EQ(unique.Count(), 0u);
-    EXPECT_TRUE(unique.Add("row0")); // the index went with the rows
+    EXPECT_EQ(unique.AddAll(rows, 50000, 50001, kept.data()), 1u); // the index went too
 }
 
 } // namespace

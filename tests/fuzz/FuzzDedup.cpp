@@ -1,7 +1,8 @@
 // Duplicate removal: the first of every distinct row, in order, as a plain set
-// keeps them, whether rows are added all at once or one at a time.
+// keeps them, whether rows are looked up all at once or a few at a time.
 #include "data/UniqueRows.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdlib>
 #include <set>
@@ -23,16 +24,18 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* pData, std::size_t nSi
             nStart = i + 1;
         }
     }
-    CUniqueRows all;
-    all.AddAll(rows);
-    CUniqueRows single;
-    for (std::size_t i = 0; i < rows.Count(); ++i)
-        single.Add(rows.Row(i));
-    for (const CUniqueRows* pUnique : {&all, &single}) {
-        if (pUnique->Count() != expected.size())
+    // All at once, and in calls of a few rows, as the job's batches come.
+    for (std::size_t nStep : {rows.Count() + 1, std::size_t(3)}) {
+        CUniqueRows unique;
+        std::vector<std::uint32_t> kept(rows.Count());
+        std::size_t nKept = 0;
+        for (std::size_t nFirst = 0; nFirst < rows.Count(); nFirst += nStep)
+            nKept += unique.AddAll(rows, nFirst, std::min(rows.Count(), nFirst + nStep),
+                                   kept.data() + nKept);
+        if (nKept != expected.size() || unique.Count() != nKept)
             std::abort();
-        for (std::size_t i = 0; i < expected.size(); ++i)
-            if (pUnique->Rows().Row(i) != expected[i])
+        for (std::size_t i = 0; i < nKept; ++i)
+            if (rows.Row(kept[i]) != expected[i])
                 std::abort();
     }
     return 0;

@@ -1,0 +1,91 @@
+#include "RowGatherer.h"
+
+#include <system_error>
+#include <utility>
+
+CRowGatherer::CRowGatherer(const CRowList& source, std::filesystem::path savePath)
+    : m_source(source), m_writer(std::move(savePath)) {
+    m_arrPicks.Reserve(source.Count());
+    try {
+        m_helper = std::thread([this] { Follow(); });
+    } catch (const std::system_error&) {
+        // No second thread: Finish gathers on the caller's thread.
+    }
+}
+
+CRowGatherer::~CRowGatherer() {
+    if (m_helper.joinable()) {
+        {
+            std::lock_guard<std::mutex> lock(m_mutex);
+            m_bStop = true;
+        }
+        m_changed.notify_all();
+        m_helper.join();
+    }
+}
+
+void CRowGatherer::Publish(std::size_t nCount) {
+    m_nPicked += nCount;
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_nPublished = m_nPicked;
+    }
+    m_changed.notify_one();
+}
+
+void CRowGatherer::Gather(std::size_t nFrom, std::size_t nTo) {
+    for (std::size_t i = nFrom; i < nTo; ++i) {
+        const std::string_view row = m_source.Row(m_arrPicks[i]);
+        m_rows.Append(row);
+        // A write that failed stays failed; the rows are still wanted for the list.
+        if (m_bWriting)
+            m_bWriting = m_writer.WriteRow(row);
+    }
+}
+
+void CRowGatherer::Follow() {
+    try {
+        m_bWriting = m_writer.Create();
+        std::size_t nDone = 0;
+        for (;;) {
+            std::size_t nReady;
+            bool bLast;
+            {
+                std::unique_lock<std::mutex> lock(m_mutex);
+                m_changed.wait(lock,
+                               [&] { return m_bStop || m_bFinished || m_nPublished > nDone; });
+                if (m_bStop)
+                    return;
+                nReady = m_nPublished;
+                bLast = m_bFinished;
+            }
+            Gather(nDone, nReady);
+            nDone = nReady;
+            if (bLast)
+                return;
+        }
+    } catch (...) {
+        m_pFailure = std::current_exception();
+    }
+}
+
+CRowList CRowGatherer::Finish() {
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_nPublished = m_nPicked;
+        m_bFinished = true;
+    }
+    if (m_helper.joinable()) {
+        m_changed.notify_all();
+        m_helper.join();
+    } else {
+        Follow();
+    }
+    if (m_pFailure)
+        std::rethrow_exception(std::exchange(m_pFailure, nullptr));
+    return std::move(m_rows);
+}
+
+bool CRowGatherer::CommitSave() {
+    return m_bWriting && m_writer.Commit();
+}
