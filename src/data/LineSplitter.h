@@ -5,6 +5,8 @@
 // ends the file, and a last line without a break is still a line. Blocks may
 // be fed in any sizes; a line or a CR LF pair may straddle two blocks.
 
+#include "ByteScan.h"
+
 #include <cstddef>
 #include <string>
 #include <string_view>
@@ -37,8 +39,7 @@ template <typename OnLine> bool CLineSplitter::Feed(std::string_view block, OnLi
         m_bEnded = true;
     }
     std::size_t nStart = 0;
-    for (std::size_t nLf = block.find('\n'); nLf != std::string_view::npos;
-         nLf = block.find('\n', nStart)) {
+    ForEachByte(block, '\n', [&](std::size_t nLf) {
         const std::string_view piece = block.substr(nStart, nLf - nStart);
         if (m_strCarry.empty()) {
             onLine(WithoutCr(piece));
@@ -48,7 +49,7 @@ template <typename OnLine> bool CLineSplitter::Feed(std::string_view block, OnLi
             m_strCarry.clear();
         }
         nStart = nLf + 1;
-    }
+    });
     m_strCarry.append(block.substr(nStart));
     return !m_bEnded;
 }

@@ -71,4 +71,18 @@ TEST(ReadRules, LongLineHasNoLimit) {
     EXPECT_EQ(Split(strLong + "\r\n" + strLong, 4096), (Rows{strLong, strLong}));
 }
 
+// Line feeds at every place of the 64-byte steps the scan takes, with bytes
+// that differ from a line feed in one bit only around them.
+TEST(ReadRules, BreaksAtEveryPlaceOfAScanStep) {
+    Rows expected;
+    std::string bytes;
+    for (std::size_t n = 0; n < 150; ++n) {
+        std::string row(n, n % 2 == 0 ? '\x8A' : '\x0B');
+        expected.push_back(row);
+        bytes += row + (n % 3 == 0 ? "\r\n" : "\n");
+    }
+    for (std::size_t nBlock : {64, 100, 1 << 20})
+        EXPECT_EQ(Split(bytes, nBlock), expected) << nBlock;
+}
+
 } // namespace
