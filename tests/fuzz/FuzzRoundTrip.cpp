@@ -8,19 +8,29 @@
 #include <cstdlib>
 #include <filesystem>
 #include <string>
+#include <system_error>
 #include <unistd.h>
 
 namespace {
-std::filesystem::path Folder() {
-    static const std::filesystem::path folder = [] {
-        std::filesystem::path base = std::filesystem::exists("/dev/shm")
-                                         ? std::filesystem::path("/dev/shm")
-                                         : std::filesystem::temp_directory_path();
-        std::filesystem::path path = base / ("kelvane-fuzz-" + std::to_string(::getpid()));
+// A folder of this run's own, which goes when the fuzzer stops.
+struct SRunFolder {
+    std::filesystem::path path;
+    SRunFolder() {
+        const std::filesystem::path base = std::filesystem::exists("/dev/shm")
+                                               ? std::filesystem::path("/dev/shm")
+                                               : std::filesystem::temp_directory_path();
+        path = base / ("kelvane-fuzz-" + std::to_string(::getpid()));
         std::filesystem::create_directories(path);
-        return path;
-    }();
-    return folder;
+    }
+    ~SRunFolder() {
+        std::error_code ec;
+        std::filesystem::remove_all(path, ec);
+    }
+};
+
+const std::filesystem::path& Folder() {
+    static const SRunFolder folder;
+    return folder.path;
 }
 } // namespace
 
