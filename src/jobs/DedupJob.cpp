@@ -36,9 +36,14 @@ EJobResult RunDedupJob(CToolForm& form) {
     form.ReplaceRows(ERowList::Out, std::move(kept));
     unique.Clear();
     bool bWritten = false;
+    bool bOutOfMemory = false;
     try {
         bWritten = output->CommitSave();
     } catch (const std::exception&) {
+        bOutOfMemory = true;
+    }
+    output.reset(); // a save file that failed is gone before the user is told
+    if (bOutOfMemory) {
         ReportOutOfMemory(form);
         return EJobResult::Failed;
     }

@@ -2,8 +2,13 @@
 // open by another program. The old file must stay whole and nothing be left.
 #include "TempDir.h"
 
+#include "data/ControlIds.h"
+#include "data/MemoryForm.h"
+#include "data/PathText.h"
 #include "data/PodArray.h"
 #include "data/SaveFile.h"
+#include "data/Texts.h"
+#include "jobs/Jobs.h"
 
 #include <gtest/gtest.h>
 
@@ -12,6 +17,7 @@
 #include <limits>
 #include <new>
 #include <string>
+#include <vector>
 
 #ifdef _WIN32
 #include <windows.h>
@@ -29,6 +35,49 @@ CRowList ManyRows(std::size_t nRows, std::size_t nLength) {
     return rows;
 }
 
+std::string NamesIn(const std::filesystem::path& folder) {
+    std::string strNames;
+    for (const auto& entry : std::filesystem::directory_iterator(folder))
+        strNames += entry.path().filename().string() + " ";
+    return strNames;
+}
+
+// A form that notes what the folder holds whenever the user is told something.
+class CFolderWatchingForm : public CMemoryForm {
+public:
+    std::filesystem::path m_folder;
+    std::vector<std::string> m_listings;
+    void ShowMessage(std::string_view strUtf8) override {
+        m_listings.push_back(NamesIn(m_folder));
+        CMemoryForm::ShowMessage(strUtf8);
+    }
+};
+
+// Fills a folder on a 64 KB file system: a plain save of 200 KB, then the
+// duplicate-removal job, whose file is written on a helper thread. Both fail,
+// the old file stays whole, and no temporary file is left, not even while the
+// failure is shown.
+void ExpectFullDiskFails(const std::filesystem::path& small) {
+    const auto target = small / "urls.txt";
+    WriteBytes(target, "old\r\n");
+    EXPECT_FALSE(WriteSaveFile(target, ManyRows(200, 1000)));
+    EXPECT_EQ(ReadBytes(target), "old\r\n");
+
+    CFolderWatchingForm form;
+    form.m_folder = small;
+    for (std::size_t i = 0; i < 5000; ++i)
+        form.m_listIn.Append(std::to_string(i % 4000) + std::string(40, 'x'));
+    form.m_nLastRow = static_cast<int>(form.m_listIn.Count()) - 1;
+    form.m_fieldPaths[IDC_DEST_PATH] = target;
+    EXPECT_EQ(RunDedupJob(form), EJobResult::Failed);
+    EXPECT_EQ(form.m_messages, std::vector<std::string>{std::string(texts::kSaveFailed) + "\n" +
+                                                        PathToUtf8(target)});
+    EXPECT_EQ(form.m_listings, std::vector<std::string>{"urls.txt "});
+    EXPECT_EQ(form.m_listOut.Count(), 4000u); // the list has its rows all the same
+    EXPECT_EQ(ReadBytes(target), "old\r\n");
+    EXPECT_EQ(NamesIn(small), "urls.txt ");
+}
+
 #ifndef _WIN32
 TEST(SaveFaults, FullDisk) {
     if (::geteuid() != 0)
@@ -37,16 +86,8 @@ TEST(SaveFaults, FullDisk) {
     const auto small = dir / "small";
     std::filesystem::create_directory(small);
     ASSERT_EQ(::mount("tmpfs", small.c_str(), "tmpfs", 0, "size=64k"), 0);
-    WriteBytes(small / "urls.txt", "old\r\n");
-    const bool bWritten = WriteSaveFile(small / "urls.txt", ManyRows(200, 1000)); // 200 KB
-    const std::string strOld = ReadBytes(small / "urls.txt");
-    std::string strNames;
-    for (const auto& entry : std::filesystem::directory_iterator(small))
-        strNames += entry.path().filename().string() + " ";
+    ExpectFullDiskFails(small);
     ::umount(small.c_str());
-    EXPECT_FALSE(bWritten);
-    EXPECT_EQ(strOld, "old\r\n");
-    EXPECT_EQ(strNames, "urls.txt ");
 }
 #else
 // scripts/test maps a drive letter onto a 64 KB file system and names it here.
@@ -57,13 +98,7 @@ TEST(SaveFaults, FullDisk) {
     const std::filesystem::path small = std::filesystem::path(pszDrive) / "fault-test";
     std::filesystem::remove_all(small);
     std::filesystem::create_directory(small);
-    WriteBytes(small / "urls.txt", "old\r\n");
-    EXPECT_FALSE(WriteSaveFile(small / "urls.txt", ManyRows(200, 1000))); // 200 KB
-    EXPECT_EQ(ReadBytes(small / "urls.txt"), "old\r\n");
-    std::string strNames;
-    for (const auto& entry : std::filesystem::directory_iterator(small))
-        strNames += entry.path().filename().string() + " ";
-    EXPECT_EQ(strNames, "urls.txt ");
+    ExpectFullDiskFails(small);
     std::filesystem::remove_all(small);
 }
 
