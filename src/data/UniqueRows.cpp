@@ -1,5 +1,7 @@
 #include "UniqueRows.h"
 
+#include "HashFold.h"
+
 #include <algorithm>
 #include <cstring>
 #include <new>
@@ -22,30 +24,11 @@ std::uint64_t Read4(const unsigned char* p) {
     return n;
 }
 
-// Both halves of the 128-bit product folded together: one multiplication
-// stirs every bit of a into every bit of the result.
-std::uint64_t Fold(std::uint64_t a, std::uint64_t b) {
-#if defined(__SIZEOF_INT128__)
-    __extension__ using Wide = unsigned __int128;
-    const Wide r = static_cast<Wide>(a) * b;
-    return static_cast<std::uint64_t>(r) ^ static_cast<std::uint64_t>(r >> 64);
-#else
-    const std::uint64_t nHa = a >> 32, nLa = a & 0xffffffffu;
-    const std::uint64_t nHb = b >> 32, nLb = b & 0xffffffffu;
-    const std::uint64_t nHi = nHa * nHb, nMid0 = nHa * nLb, nMid1 = nLa * nHb, nLo = nLa * nLb;
-    const std::uint64_t nSum = nLo + (nMid0 << 32);
-    const std::uint64_t nLow = nSum + (nMid1 << 32);
-    const std::uint64_t nHigh =
-        nHi + (nMid0 >> 32) + (nMid1 >> 32) + (nSum < nLo ? 1 : 0) + (nLow < nSum ? 1 : 0);
-    return nLow ^ nHigh;
-#endif
-}
-
 } // namespace
 
-// A multiply-and-fold hash over 16 bytes a step. It reads each row once and is
-// several times quicker than the library's byte hash on URL-length rows, which
-// is most of the cost of telling rows apart once the index is in cache.
+// A multiply-and-fold hash over 16 bytes a step. It reads each row once and
+// takes little more than half the time of the library's byte hash on URL-length
+// rows, which is a good part of the cost of telling rows apart.
 std::uint64_t CUniqueRows::HashOf(std::string_view text) {
     const auto* p = reinterpret_cast<const unsigned char*>(text.data());
     const std::size_t nLength = text.size();

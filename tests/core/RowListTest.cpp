@@ -1,10 +1,12 @@
 #include "data/RowList.h"
+#include "data/HashFold.h"
 #include "data/UniqueRows.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cstdint>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -114,6 +116,26 @@ TEST(UniqueRows, ManyRowsThroughRehashes) {
     unique.Clear();
     EXPECT_EQ(unique.Count(), 0u);
     EXPECT_EQ(unique.AddAll(rows, 50000, 50001, kept.data()), 1u); // the index went too
+}
+
+// The 32-bit build's product from halves agrees with the full product, at the
+// carries' edges and on random words.
+TEST(HashFold, ByHalvesMatchesTheWideProduct) {
+    const std::uint64_t kEdges[] = {0,
+                                    1,
+                                    0xffffffffu,
+                                    0x100000000u,
+                                    0xffffffffffffffffu,
+                                    0x8000000000000000u,
+                                    0xa0761d6478bd642fu};
+    for (std::uint64_t a : kEdges)
+        for (std::uint64_t b : kEdges)
+            EXPECT_EQ(FoldByHalves(a, b), Fold(a, b)) << a << " " << b;
+    std::mt19937_64 random(7);
+    for (int i = 0; i < 100000; ++i) {
+        const std::uint64_t a = random(), b = random();
+        ASSERT_EQ(FoldByHalves(a, b), Fold(a, b)) << a << " " << b;
+    }
 }
 
 } // namespace
