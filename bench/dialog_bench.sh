@@ -6,7 +6,7 @@ source "$(dirname "$0")/../scripts/common.sh"
 LINES=${1:-1000000}
 install_missing
 build_target native
-build_target x86_64 -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw-x86_64.cmake"
+build_x86_64
 # Inside the build folder: the shell's folder items do not reach every Unix path.
 mkdir -p "$BUILD/bench"
 WORK=$(mktemp -d "$BUILD/bench/dialog.XXXXXX")
@@ -18,4 +18,4 @@ start_wineserver
 trap 'stop_wineserver; rm -rf "$WORK"' EXIT
 echo "data file: $LINES lines, $(($(stat -c %s "$WORK/urls.txt") / 1024)) KB"
 /usr/lib/wine/wine64 "$BUILD/x86_64/bench/kelvane-dialog-bench.exe" \
-    "Z:${WORK//\//\\}\\urls.txt" "Z:${WORK//\//\\}\\out" </dev/null 2>/dev/null
+    "$(windows_path "$WORK/urls.txt")" "$(windows_path "$WORK/out")" </dev/null 2>/dev/null

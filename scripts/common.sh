@@ -17,23 +17,20 @@ PACKAGES=(
 log() { printf '\n== %s\n' "$*"; }
 
 install_missing() {
-    local missing=()
+    local missing=() sudo=()
+    [ "$(id -u)" = 0 ] || sudo=(sudo)
     for pkg in "${PACKAGES[@]}"; do
         dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null | grep -q 'install ok installed' ||
             missing+=("$pkg")
     done
     if ((${#missing[@]})); then
         log "installing ${missing[*]}"
-        local sudo=()
-        [ "$(id -u)" = 0 ] || sudo=(sudo)
         "${sudo[@]}" apt-get update -qq
         DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -qq "${missing[@]}" >/dev/null
     fi
     # Wine takes code page 932 for its ANSI code page from a Japanese locale.
     if ! locale -a 2>/dev/null | grep -qi '^ja_JP\.utf-\?8$'; then
         log "generating the ja_JP.UTF-8 locale"
-        local sudo=()
-        [ "$(id -u)" = 0 ] || sudo=(sudo)
         "${sudo[@]}" sed -i 's/^# *\(ja_JP.UTF-8 UTF-8\)/\1/' /etc/locale.gen
         "${sudo[@]}" locale-gen >/dev/null
     fi
@@ -50,10 +47,20 @@ build_target() {
     cmake --build "$BUILD/$name" -j "$(nproc)"
 }
 
+# The 64-bit Windows build: the one Wine runs here.
+build_x86_64() {
+    build_target x86_64 -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw-x86_64.cmake"
+}
+
 build_all() {
     build_target native
     build_target i686 -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw-i686.cmake"
-    build_target x86_64 -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw-x86_64.cmake"
+    build_x86_64
+}
+
+# A Unix path as Wine's drive Z: names it.
+windows_path() {
+    printf 'Z:%s' "${1//\//\\}"
 }
 
 # A display for the window: the user's own, or a private Xvfb.
@@ -147,6 +154,15 @@ run_fuzz_target() {
     fi
     echo "fuzz_$target: $(grep -o 'number_of_executed_units: [0-9]*' "$log" | awk '{print $2}') runs in ${seconds} s, no finding"
     rm -f "$log"
+}
+
+# fuzz_all SECONDS CORPORA: every target in turn, each learning in CORPORA/NAME.
+fuzz_all() {
+    local seconds=$1 corpora=$2 target
+    for target in Read Marker Dedup RoundTrip; do
+        mkdir -p "$corpora/$target"
+        run_fuzz_target "$target" "$seconds" "$corpora/$target"
+    done
 }
 
 # A 64 KB file system as drive S: for the full-disk test under Wine (root only).

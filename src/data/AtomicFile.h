@@ -21,10 +21,10 @@ public:
     bool Write(const char* pData, std::size_t nSize);
     // Flushes the temporary file to disk and puts it in the target's place.
     bool Commit();
-
-private:
+    // Removes the temporary file now; the target is untouched.
     void Discard();
 
+private:
     std::filesystem::path m_target;
     std::filesystem::path m_temp;
     std::intptr_t m_hFile = -1; // descriptor or handle of the temporary file

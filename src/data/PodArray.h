@@ -46,10 +46,7 @@ public:
     void Reserve(std::size_t nCapacity) {
         if (nCapacity <= m_nCapacity)
             return;
-        // No object may be larger than the largest pointer difference.
-        if (nCapacity >
-            static_cast<std::size_t>(std::numeric_limits<std::ptrdiff_t>::max()) / sizeof(T))
-            throw std::bad_alloc();
+        CheckCount(nCapacity);
         void* p = std::realloc(m_pData, nCapacity * sizeof(T));
         if (p == nullptr)
             throw std::bad_alloc();
@@ -63,8 +60,7 @@ public:
         Free();
         if (n == 0)
             return;
-        if (n > static_cast<std::size_t>(std::numeric_limits<std::ptrdiff_t>::max()) / sizeof(T))
-            throw std::bad_alloc();
+        CheckCount(n);
         void* p = std::calloc(n, sizeof(T));
         if (p == nullptr)
             throw std::bad_alloc();
@@ -120,6 +116,12 @@ public:
     }
 
 private:
+    // No object may be larger than the largest pointer difference.
+    static void CheckCount(std::size_t n) {
+        if (n > static_cast<std::size_t>(std::numeric_limits<std::ptrdiff_t>::max()) / sizeof(T))
+            throw std::bad_alloc();
+    }
+
     // Asks the system for the pages that the values up to nEnd will fill, a
     // stretch ahead at a time: one call for 256 KB costs far less than the 64
     // page faults it saves, and at most one stretch is taken before it is used.

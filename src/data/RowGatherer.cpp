@@ -72,7 +72,6 @@ void CRowGatherer::Follow() {
 CRowList CRowGatherer::Finish() {
     {
         std::lock_guard<std::mutex> lock(m_mutex);
-        m_nPublished = m_nPicked;
         m_bFinished = true;
     }
     if (m_helper.joinable()) {

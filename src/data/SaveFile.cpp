@@ -15,13 +15,18 @@ bool CSaveFileWriter::Flush() {
     return bOk;
 }
 
+bool CSaveFileWriter::Fail() {
+    m_file.Discard();
+    return false;
+}
+
 bool CSaveFileWriter::WriteRow(std::string_view row) {
     if (m_buffer.Size() + row.size() + 2 > kBufferSize) {
         if (!Flush())
-            return false;
+            return Fail();
         // A row larger than the buffer goes out directly.
         if (row.size() + 2 > kBufferSize)
-            return m_file.Write(row.data(), row.size()) && m_file.Write("\r\n", 2);
+            return (m_file.Write(row.data(), row.size()) && m_file.Write("\r\n", 2)) || Fail();
     }
     m_buffer.Append(row.data(), row.size());
     m_buffer.Append("\r\n", 2);
@@ -29,7 +34,12 @@ bool CSaveFileWriter::WriteRow(std::string_view row) {
 }
 
 bool CSaveFileWriter::Commit() {
-    return Flush() && m_file.Commit();
+    try {
+        return (Flush() && m_file.Commit()) || Fail();
+    } catch (...) {
+        Fail();
+        throw;
+    }
 }
 
 bool WriteSaveFile(const std::filesystem::path& path, const CRowList& rows) {

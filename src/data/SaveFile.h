@@ -9,7 +9,8 @@
 
 // Writes rows to a save file, each followed by CR LF, through a buffer, so that
 // a million short rows cost a few dozen writes. The file replaces its target
-// whole on Commit; one that is not committed is removed.
+// whole on Commit; one that is not committed is removed. A write or a commit
+// that fails removes it at once, so none is left while the failure is told.
 class CSaveFileWriter {
 public:
     explicit CSaveFileWriter(std::filesystem::path path) : m_file(std::move(path)) {}
@@ -20,6 +21,8 @@ public:
 
 private:
     bool Flush();
+    // Removes the file at once; false, for the caller to return.
+    bool Fail();
 
     CAtomicFile m_file;
     CPodArray<char> m_buffer;

@@ -55,7 +55,7 @@ std::uint64_t CUniqueRows::HashOf(std::string_view text) {
     return Fold(kP2 ^ nLength, Fold(a ^ kP1, b ^ nSeed));
 }
 
-void CUniqueRows::GrowFor(const CRowList& rows, std::size_t nRows) {
+std::size_t CUniqueRows::SlotsFor(std::size_t nRows) const {
     // Keep the table at most half full so probe runs stay short.
     std::size_t nSlots = m_arrSlots.Size() == 0 ? 1024 : m_arrSlots.Size();
     while (nRows > nSlots / 2) {
@@ -63,13 +63,20 @@ void CUniqueRows::GrowFor(const CRowList& rows, std::size_t nRows) {
             throw std::bad_alloc();
         nSlots *= 2;
     }
+    return nSlots;
+}
+
+void CUniqueRows::GrowFor(const CRowList& rows, std::size_t nRows) {
+    const std::size_t nSlots = SlotsFor(nRows);
     if (nSlots != m_arrSlots.Size())
         Rehash(rows, nSlots);
 }
 
 void CUniqueRows::Reserve(std::size_t nRows) {
-    if (m_nKept == 0)
-        GrowFor(CRowList(), nRows);
+    // With nothing kept there is nothing to move into the larger table.
+    const std::size_t nSlots = SlotsFor(nRows);
+    if (m_nKept == 0 && nSlots != m_arrSlots.Size())
+        m_arrSlots.AssignZeroed(nSlots);
 }
 
 bool CUniqueRows::AddHashed(const CRowList& rows, std::size_t nRow, std::uint64_t nHash) {

@@ -50,6 +50,8 @@ private:
     std::size_t SlotOf(std::uint64_t nHash) const {
         return static_cast<std::size_t>(nHash) & (m_arrSlots.Size() - 1);
     }
+    // The table size that holds nRows kept rows, never less than the present one.
+    std::size_t SlotsFor(std::size_t nRows) const;
     void GrowFor(const CRowList& rows, std::size_t nRows);
     void Rehash(const CRowList& rows, std::size_t nSlots);
 

@@ -3,6 +3,7 @@
 
 #include "data/ControlIds.h"
 #include "data/MarkerSearch.h"
+#include "data/SaveFile.h"
 #include "data/Texts.h"
 
 EJobResult RunConvertJob(CToolForm& form) {
@@ -45,7 +46,8 @@ EJobResult RunConvertJob(CToolForm& form) {
         ReportOutOfMemory(form);
         return EJobResult::Failed;
     }
-    return SaveOutputAndReport(form, savePath, texts::kConvertDone);
+    return SaveAndReport(form, savePath, texts::kConvertDone,
+                         [&] { return WriteSaveFile(savePath, form.GetRows(ERowList::Out)); });
 }
 
 unsigned ConvertThreadProc(void* pForm) {

@@ -35,19 +35,7 @@ EJobResult RunDedupJob(CToolForm& form) {
     // The kept rows become the output list whole, numbered 0 to M-1, and the collection is empty.
     form.ReplaceRows(ERowList::Out, std::move(kept));
     unique.Clear();
-    bool bWritten = false;
-    bool bOutOfMemory = false;
-    try {
-        bWritten = output->CommitSave();
-    } catch (const std::exception&) {
-        bOutOfMemory = true;
-    }
-    output.reset(); // a save file that failed is gone before the user is told
-    if (bOutOfMemory) {
-        ReportOutOfMemory(form);
-        return EJobResult::Failed;
-    }
-    return ReportSave(form, bWritten, savePath, texts::kDedupDone);
+    return SaveAndReport(form, savePath, texts::kDedupDone, [&] { return output->CommitSave(); });
 }
 
 unsigned DedupThreadProc(void* pForm) {

@@ -3,7 +3,6 @@
 #include "data/AtomicFile.h"
 #include "data/ControlIds.h"
 #include "data/PathText.h"
-#include "data/SaveFile.h"
 #include "data/Texts.h"
 
 #include <string>
@@ -19,20 +18,15 @@ bool AcceptSavePath(CToolForm& form, std::filesystem::path& savePath) {
     return true;
 }
 
-EJobResult SaveOutputAndReport(CToolForm& form, const std::filesystem::path& savePath,
-                               std::string_view strDone) {
+EJobResult SaveAndReport(CToolForm& form, const std::filesystem::path& savePath,
+                         std::string_view strDone, const std::function<bool()>& save) {
     bool bWritten = false;
     try {
-        bWritten = WriteSaveFile(savePath, form.GetRows(ERowList::Out));
+        bWritten = save();
     } catch (const std::exception&) {
         ReportOutOfMemory(form);
         return EJobResult::Failed;
     }
-    return ReportSave(form, bWritten, savePath, strDone);
-}
-
-EJobResult ReportSave(CToolForm& form, bool bWritten, const std::filesystem::path& savePath,
-                      std::string_view strDone) {
     if (!bWritten) {
         ReportWithPath(form, texts::kSaveFailed, savePath);
         return EJobResult::Failed;

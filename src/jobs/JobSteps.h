@@ -4,6 +4,7 @@
 #include "Jobs.h"
 
 #include <filesystem>
+#include <functional>
 #include <string_view>
 
 // How many rows a job sends to the form at once: enough that a million rows
@@ -16,15 +17,11 @@ inline constexpr std::size_t kBatchBytes = 1 << 20;
 // overwrite it.
 bool AcceptSavePath(CToolForm& form, std::filesystem::path& savePath);
 
-// Writes the output list to the save file, then shows strDone; on failure shows
-// the save failure message with the path instead.
-EJobResult SaveOutputAndReport(CToolForm& form, const std::filesystem::path& savePath,
-                               std::string_view strDone);
-
-// Shows strDone when the save file was written, and otherwise the save failure
-// message with the path.
-EJobResult ReportSave(CToolForm& form, bool bWritten, const std::filesystem::path& savePath,
-                      std::string_view strDone);
+// Runs save, which writes the save file and says whether it could, then tells
+// the user: strDone, or the save failure message with the path, or that memory
+// ran out.
+EJobResult SaveAndReport(CToolForm& form, const std::filesystem::path& savePath,
+                         std::string_view strDone, const std::function<bool()>& save);
 
 // A failure message followed by a line break and the path concerned.
 void ReportWithPath(CToolForm& form, const char* pszMessage, const std::filesystem::path& path);

@@ -20,12 +20,10 @@ EJobResult LoadRows(CToolForm& form, CByteSource& source, const std::filesystem:
     try {
         CBatchReader reader(source, kBatchRows, kBatchBytes);
         CRowList batch;
-        std::size_t nTotal = nBefore;
         while (reader.Next(batch)) {
-            if (batch.Count() > kMaxRows - nTotal)
+            if (batch.Count() > kMaxRows - form.GetRows(ERowList::In).Count())
                 throw std::bad_alloc();
             form.AppendRows(ERowList::In, batch);
-            nTotal += batch.Count();
         }
         bReadFailed = reader.ReadFailed();
     } catch (const std::exception&) {

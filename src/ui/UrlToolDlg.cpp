@@ -12,6 +12,7 @@
 #include <shlobj.h>
 
 #include <cwchar>
+#include <iterator>
 #include <new>
 
 namespace {
@@ -22,9 +23,9 @@ constexpr int kStepButtons[] = {IDC_LOAD, IDC_BROWSE_DEST, IDC_CONVERT, IDC_DEDU
 constexpr int kFreeButtons[] = {IDC_BROWSE_DATA, IDC_CLEAR, IDCANCEL};
 
 int StepIndex(int nId) {
-    for (int i = 0; i < 4; ++i)
+    for (std::size_t i = 0; i < std::size(kStepButtons); ++i)
         if (kStepButtons[i] == nId)
-            return i;
+            return static_cast<int>(i);
     return -1;
 }
 
@@ -66,13 +67,10 @@ CUrlToolDlg::CUrlToolDlg(CWnd* pParent) : CDialog(IDD_MAIN, pParent) {
 bool CUrlToolDlg::OnWndMsg(UINT nMsg, WPARAM wParam, LPARAM lParam, LRESULT& lResult) {
     // A disabled button cannot be clicked, but a command can still be sent in its name;
     // while a job runs no command may start another job or change the lists under it.
-    if (nMsg == WM_COMMAND && m_bJobRunning && HIWORD(wParam) == BN_CLICKED) {
-        lResult = 0;
-        return true;
-    }
     // The dialog manager answers WM_CLOSE by posting IDCANCEL, which could arrive after the
-    // job has ended and close the dialog then; a close asked for during a job is dropped here.
-    if (nMsg == WM_CLOSE && m_bJobRunning) {
+    // job has ended and close the dialog then; a close asked for during a job is dropped too.
+    if (m_bJobRunning &&
+        ((nMsg == WM_COMMAND && HIWORD(wParam) == BN_CLICKED) || nMsg == WM_CLOSE)) {
         lResult = 0;
         return true;
     }
@@ -125,7 +123,7 @@ void CUrlToolDlg::ResetForm() {
 }
 
 void CUrlToolDlg::UpdateButtons() {
-    for (int i = 0; i < 4; ++i)
+    for (std::size_t i = 0; i < std::size(kStepButtons); ++i)
         EnableDlgItem(kStepButtons[i], m_bStepEnabled[i] && !m_bJobRunning);
     for (int nId : kFreeButtons)
         EnableDlgItem(nId, !m_bJobRunning);
@@ -185,12 +183,6 @@ void CUrlToolDlg::OnBrowseDest() {
     SetDlgItemText(IDC_DEST_PATH, m_strDestPath.wstring());
     EnableButton(IDC_CONVERT);
     EnableButton(IDC_DEDUP);
-}
-
-// Runs when Close, Escape or the close box ends the dialog; the guard in OnWndMsg has
-// already turned it away while a job runs.
-void CUrlToolDlg::OnCancel() {
-    CDialog::OnCancel();
 }
 
 // ---- jobs ----

@@ -6,5 +6,4 @@
 #include <string_view>
 
 std::wstring Utf8ToWide(std::string_view str);
-std::wstring AnsiToWide(std::string_view str);
 std::string WideToAnsi(std::wstring_view str);

@@ -18,6 +18,18 @@ const std::wstring kDedupDone = L"URL重複削除処理完了";
 
 constexpr int kJobButtons[] = {IDC_LOAD, IDC_BROWSE_DEST, IDC_CONVERT, IDC_DEDUP};
 
+// A dialog whose data-file choice is a file of the given bytes, not yet loaded.
+struct SChosenDataFile {
+    CTempDir dir;
+    std::filesystem::path dataPath = dir / "urls.txt";
+    CDialogHarness h;
+
+    explicit SChosenDataFile(const std::string& strBytes) {
+        WriteBytes(dataPath, strBytes);
+        h.ChooseDataFile(dataPath);
+    }
+};
+
 // The enabled state of the four job buttons, in kJobButtons' order.
 std::vector<bool> JobButtons(const CDialogHarness& h) {
     std::vector<bool> states;
@@ -163,10 +175,8 @@ TEST(MainDialog, ConversionAndDuplicateAdjustment) {
 
 // While a job runs nothing can start another, empty a list or end the dialog.
 TEST(MainDialog, GuardWhileAJobRuns) {
-    CTempDir dir;
-    WriteBytes(dir / "urls.txt", "a\r\nb\r\n");
-    CDialogHarness h;
-    h.ChooseDataFile(dir / "urls.txt");
+    SChosenDataFile f("a\r\nb\r\n");
+    CDialogHarness& h = f.h;
     h.m_bHoldBoxes = true;
     h.Click(IDC_LOAD);
     while (h.m_nBoxesUp == 0)
@@ -185,39 +195,31 @@ TEST(MainDialog, GuardWhileAJobRuns) {
 }
 
 TEST(MainDialog, SavingOverTheDataFileAsksFirst) {
-    CTempDir dir;
     const std::string strData = "a/regist_pernad.cgi?x\r\n";
-    WriteBytes(dir / "urls.txt", strData);
-    CDialogHarness h;
-    h.ChooseDataFile(dir / "urls.txt");
+    SChosenDataFile f(strData);
+    CDialogHarness& h = f.h;
     h.Click(IDC_LOAD);
     h.WaitForJob();
-    h.m_folder = dir.Path();
+    h.m_folder = f.dir.Path();
     h.Click(IDC_BROWSE_DEST);
     h.TakeMessages();
     h.m_nYesNoAnswer = IDNO;
     h.Click(IDC_CONVERT);
     h.WaitForJob();
     EXPECT_EQ(h.TakeMessages(), Messages{L"保存先がデータファイルと同じです。上書きしますか？"});
-    EXPECT_EQ(ReadBytes(dir / "urls.txt"), strData);
+    EXPECT_EQ(ReadBytes(f.dataPath), strData);
     EXPECT_EQ(h.ListCount(IDC_LIST_OUT), 0);
 }
 
 TEST(MainDialog, ThreadThatCannotStart) {
-    CTempDir dir;
-    WriteBytes(dir / "urls.txt", "a\r\n");
-    CDialogHarness h;
-    h.ChooseDataFile(dir / "urls.txt");
+    SChosenDataFile f("a\r\n");
+    CDialogHarness& h = f.h;
     h.m_bFailThreads = true;
     h.Click(IDC_LOAD);
     EXPECT_EQ(h.TakeMessages(), Messages{L"RECV THREAD CREATE ERROR!!"});
     EXPECT_EQ(JobButtons(h), (std::vector<bool>{true, false, false, false}));
     EXPECT_TRUE(h.Enabled(IDCANCEL));
 }
-
-} // namespace
-
-namespace {
 
 TEST(MainDialog, AboutBoxFromTheSystemMenu) {
     CDialogHarness h;
