@@ -1,9 +1,10 @@
 #include "CliOptions.h"
 
+#include "ArgText.h"
+
 #include "data/Texts.h"
 
 #include <string_view>
-#include <vector>
 
 const char kCliUsage[] =
     "usage: kelvane-cli trim DATA SAVE [--marker TEXT] [--force]\n"
@@ -13,36 +14,49 @@ const char kCliUsage[] =
     "  dedup   keep the first of every repeated line of DATA, in order\n"
     "\n"
     "  SAVE         the save file; an existing folder takes the data file's name\n"
-    "  --marker T   the marker for trim (default \"regist_pernad.cgi\")\n"
+    "  --marker T   the marker for trim (default \"regist_pernad.cgi\"), not empty\n"
     "  --force      allow SAVE to be DATA itself\n"
+    "  --           ends the options: what follows is a job or a file, even if it starts with -\n"
     "  --help       this text\n";
 
-std::optional<SCliOptions> ParseCliOptions(int argc, const char* const* argv,
+std::optional<SCliOptions> ParseCliOptions(const std::vector<std::string>& args,
                                            std::string& strError) {
     SCliOptions options;
     options.strMarker = texts::kDefaultMarker;
-    std::vector<std::string_view> positional;
+    std::vector<std::string> positional;
     bool bMarkerGiven = false;
-    for (int i = 0; i < argc; ++i) {
-        const std::string_view arg = argv[i];
-        if (arg == "--help" || arg == "-h") {
+    bool bOptionsEnded = false;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& arg = args[i];
+        if (bOptionsEnded || arg.size() < 2 || arg[0] != '-') {
+            positional.push_back(arg);
+        } else if (arg == "--") {
+            bOptionsEnded = true;
+        } else if (arg == "--help" || arg == "-h") {
             options.bHelp = true;
             return options;
-        }
-        if (arg == "--force") {
+        } else if (arg == "--force") {
             options.bForce = true;
         } else if (arg == "--marker") {
-            if (i + 1 >= argc) {
+            if (i + 1 >= args.size()) {
                 strError = "--marker needs a text";
                 return std::nullopt;
             }
-            options.strMarker = argv[++i];
+            // An empty marker would keep every row, emptied.
+            if (args[++i].empty()) {
+                strError = "--marker needs a text that is not empty";
+                return std::nullopt;
+            }
+            const std::optional<std::string> marker = ArgToDataBytes(args[i]);
+            if (!marker) {
+                strError = "--marker has a character that code page 932 cannot hold";
+                return std::nullopt;
+            }
+            options.strMarker = *marker;
             bMarkerGiven = true;
-        } else if (arg.size() > 1 && arg[0] == '-' && arg != "--") {
-            strError = "unknown option " + std::string(arg);
-            return std::nullopt;
         } else {
-            positional.push_back(arg);
+            strError = "unknown option " + arg;
+            return std::nullopt;
         }
     }
     if (positional.size() != 3) {
@@ -54,14 +68,14 @@ std::optional<SCliOptions> ParseCliOptions(int argc, const char* const* argv,
     } else if (positional[0] == "dedup") {
         options.job = ECliJob::Dedup;
     } else {
-        strError = "unknown job " + std::string(positional[0]) + " (trim or dedup)";
+        strError = "unknown job " + positional[0] + " (trim or dedup)";
         return std::nullopt;
     }
     if (bMarkerGiven && options.job != ECliJob::Trim) {
         strError = "--marker goes with trim only";
         return std::nullopt;
     }
-    options.dataPath = std::filesystem::path(positional[1]);
-    options.savePath = std::filesystem::path(positional[2]);
+    options.dataPath = PathFromArg(positional[1]);
+    options.savePath = PathFromArg(positional[2]);
     return options;
 }

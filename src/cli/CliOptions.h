@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <optional>
 #include <string>
+#include <vector>
 
 enum class ECliJob { Trim, Dedup };
 
@@ -10,14 +11,14 @@ struct SCliOptions {
     ECliJob job = ECliJob::Trim;
     std::filesystem::path dataPath;
     std::filesystem::path savePath; // as given: a file, or an existing folder
-    std::string strMarker;
+    std::string strMarker;          // in the data files' code page
     bool bForce = false;
     bool bHelp = false;
 };
 
 // Parses the arguments after the program name; on a usage error returns
 // nothing and sets strError.
-std::optional<SCliOptions> ParseCliOptions(int argc, const char* const* argv,
+std::optional<SCliOptions> ParseCliOptions(const std::vector<std::string>& args,
                                            std::string& strError);
 
 extern const char kCliUsage[];

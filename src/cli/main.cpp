@@ -2,24 +2,30 @@
 // It runs the same load, trim and duplicate-removal jobs as the window, on a
 // form kept in memory.
 
+#include "ArgText.h"
 #include "CliOptions.h"
 
 #include "data/ControlIds.h"
 #include "data/MemoryForm.h"
+#include "data/PathText.h"
 #include "jobs/Jobs.h"
 
 #include <cstdio>
 #include <string>
 #include <system_error>
+#include <vector>
 
 namespace {
 
 enum EExit { kExitOk = 0, kExitFailed = 1, kExitUsage = 2, kExitRefused = 3 };
 
+void PrintLine(std::FILE* pStream, const std::string& strUtf8) {
+    PrintText(pStream, (pStream == stderr ? "kelvane-cli: " : "") + strUtf8 + "\n");
+}
+
 void PrintMessages(CMemoryForm& form, std::FILE* pStream) {
     for (const std::string& strMessage : form.m_messages)
-        std::fprintf(pStream, "%s%s\n", pStream == stderr ? "kelvane-cli: " : "",
-                     strMessage.c_str());
+        PrintLine(pStream, strMessage);
     form.m_messages.clear();
 }
 
@@ -41,11 +47,12 @@ std::filesystem::path ComposeSavePath(const SCliOptions& options) {
 
 } // namespace
 
-int main(int argc, char** argv) {
+static int RunCli(const std::vector<std::string>& args) {
     std::string strError;
-    const auto options = ParseCliOptions(argc - 1, argv + 1, strError);
+    const auto options = ParseCliOptions(args, strError);
     if (!options) {
-        std::fprintf(stderr, "kelvane-cli: %s\n%s", strError.c_str(), kCliUsage);
+        PrintLine(stderr, strError);
+        std::fputs(kCliUsage, stderr);
         return kExitUsage;
     }
     if (options->bHelp) {
@@ -68,10 +75,8 @@ int main(int argc, char** argv) {
         return kExitOk;
     case EJobResult::Stopped:
         if (!form.m_questions.empty()) {
-            std::fprintf(stderr,
-                         "kelvane-cli: %s is the data file itself; give --force to "
-                         "overwrite it\n",
-                         form.m_fieldPaths[IDC_DEST_PATH].string().c_str());
+            PrintLine(stderr, PathToUtf8(form.m_fieldPaths[IDC_DEST_PATH]) +
+                                  " is the data file itself; give --force to overwrite it");
             return kExitRefused;
         }
         return kExitFailed;
@@ -80,3 +85,14 @@ int main(int argc, char** argv) {
     }
     return kExitFailed;
 }
+
+#ifdef _WIN32
+// The wide command line, so that any file name arrives whole, whatever the ANSI code page.
+int wmain(int argc, wchar_t** argv) {
+    return RunCli(ArgsOf(argc, argv));
+}
+#else
+int main(int argc, char** argv) {
+    return RunCli(ArgsOf(argc, argv));
+}
+#endif

@@ -15,18 +15,23 @@ public:
     CAtomicFile& operator=(const CAtomicFile&) = delete;
     ~CAtomicFile();
 
-    // Creates the temporary file; false when the target is a folder or read-only,
-    // or its folder cannot take a new file.
+    // Creates the temporary file; false when the target is not a file that may be written
+    // (a folder, a device, a read-only file) or its folder cannot take a new file. A
+    // symbolic link (POSIX) is followed: the file it names is the target.
     bool Create();
     bool Write(const char* pData, std::size_t nSize);
     // Flushes the temporary file to disk and puts it in the target's place.
     bool Commit();
     // Removes the temporary file now; the target is untouched.
     void Discard();
+    // After a failed Commit: where the old content is when it could not be put back under
+    // the target's name (only on Windows, where the old file is moved aside first); else empty.
+    const std::filesystem::path& StrandedBackup() const { return m_stranded; }
 
 private:
     std::filesystem::path m_target;
     std::filesystem::path m_temp;
+    std::filesystem::path m_stranded;
     std::intptr_t m_hFile = -1; // descriptor or handle of the temporary file
     bool m_bExisted = false;    // the target was there when Create ran
 };

@@ -5,6 +5,7 @@
 #include <fcntl.h>
 #include <string>
 #include <sys/stat.h>
+#include <system_error>
 #include <unistd.h>
 #include <vector>
 
@@ -29,6 +30,23 @@ std::filesystem::path FolderOf(const std::filesystem::path& target) {
     return folder.empty() ? std::filesystem::path(".") : folder;
 }
 
+// The file a chain of symbolic links ends at, named or not yet there; replacing
+// the link itself would cut it off from the file it names. A chain too long or
+// looping is left to stat, which then fails.
+std::filesystem::path FollowLinks(std::filesystem::path path) {
+    for (int nHops = 0; nHops < 40; ++nHops) {
+        struct stat st {};
+        if (::lstat(path.c_str(), &st) != 0 || !S_ISLNK(st.st_mode))
+            return path;
+        std::error_code ec;
+        const std::filesystem::path link = std::filesystem::read_symlink(path, ec);
+        if (ec)
+            return path;
+        path = link.is_absolute() ? link : FolderOf(path) / link;
+    }
+    return path;
+}
+
 } // namespace
 
 CAtomicFile::~CAtomicFile() {
@@ -36,11 +54,13 @@ CAtomicFile::~CAtomicFile() {
 }
 
 bool CAtomicFile::Create() {
+    m_target = FollowLinks(m_target);
     mode_t nMode = DefaultMode();
     struct stat st {};
     if (::stat(m_target.c_str(), &st) == 0) {
-        // A read-only file keeps its content, as it would against a plain open for writing.
-        if (S_ISDIR(st.st_mode) || (st.st_mode & 0222) == 0)
+        // Only a regular file is replaced: a device, a FIFO, a socket or a folder stays as it
+        // is. A read-only file keeps its content, as it would against a plain open for writing.
+        if (!S_ISREG(st.st_mode) || (st.st_mode & 0222) == 0)
             return false;
         nMode = st.st_mode & 07777;
         m_bExisted = true;

@@ -1,22 +1,32 @@
 #include "ByteSource.h"
 
+#include "PathText.h"
+
+#include <new>
 #include <system_error>
 
 std::unique_ptr<CFileSource> CFileSource::Open(const std::filesystem::path& path) {
+#ifdef _WIN32
+    // Opening a folder fails on Windows, so no check is needed first.
+    std::FILE* pFile = _wfopen(LongPathForm(path).c_str(), L"rb");
+#else
+    // A folder opens here, but never reads as a file.
     std::error_code ec;
-    // A folder opens on some systems but never reads as a file.
     if (std::filesystem::is_directory(path, ec))
         return nullptr;
-#ifdef _WIN32
-    std::FILE* pFile = _wfopen(path.c_str(), L"rb");
-#else
     std::FILE* pFile = std::fopen(path.c_str(), "rb");
 #endif
     if (pFile == nullptr)
         return nullptr;
     // Reads come in large blocks; a stream buffer would only copy them once more.
     std::setvbuf(pFile, nullptr, _IONBF, 0);
-    return std::unique_ptr<CFileSource>(new CFileSource(pFile));
+    std::unique_ptr<CFileSource> source(new (std::nothrow) CFileSource(pFile));
+    if (!source) {
+        // Without this the handle would stay open, and a later save over the file would fail.
+        std::fclose(pFile);
+        throw std::bad_alloc();
+    }
+    return source;
 }
 
 CFileSource::~CFileSource() {

@@ -29,6 +29,8 @@ public:
     bool AskYesNo(std::string_view strUtf8) override;
 
     std::filesystem::path GetDataPath() override { return m_strDataPath; }
+    // One data file a run, as in kelvane-cli.
+    std::vector<std::filesystem::path> GetChosenDataFiles() override { return {m_strDataPath}; }
     int GetLastRow() override { return m_nLastRow; }
     void SetLastRow(int nLastRow) override { m_nLastRow = nLastRow; }
     CUniqueRows& GetUnique() override { return m_arrUnique; }

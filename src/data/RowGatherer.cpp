@@ -85,6 +85,11 @@ CRowList CRowGatherer::Finish() {
     return std::move(m_rows);
 }
 
-bool CRowGatherer::CommitSave() {
-    return m_bWriting && m_writer.Commit();
+bool CRowGatherer::CommitSave(std::filesystem::path& stranded) {
+    if (!m_bWriting)
+        return false;
+    if (m_writer.Commit())
+        return true;
+    stranded = m_writer.StrandedBackup();
+    return false;
 }

@@ -33,8 +33,9 @@ public:
     // Waits until every pick is copied and written, and hands the picked rows
     // over. Rethrows what the helper threw.
     CRowList Finish();
-    // Puts the save file in its target's place; false when it could not be written.
-    bool CommitSave();
+    // Puts the save file in its target's place; false when it could not be written, and
+    // then stranded names where the old content is if it could not be put back.
+    bool CommitSave(std::filesystem::path& stranded);
 
 private:
     void Follow();

@@ -42,12 +42,17 @@ bool CSaveFileWriter::Commit() {
     }
 }
 
-bool WriteSaveFile(const std::filesystem::path& path, const CRowList& rows) {
+bool WriteSaveFile(const std::filesystem::path& path, const CRowList& rows,
+                   std::filesystem::path* pStranded) {
     CSaveFileWriter writer(path);
     if (!writer.Create())
         return false;
     for (std::size_t i = 0; i < rows.Count(); ++i)
         if (!writer.WriteRow(rows.Row(i)))
             return false;
-    return writer.Commit();
+    if (writer.Commit())
+        return true;
+    if (pStranded != nullptr)
+        *pStranded = writer.StrandedBackup();
+    return false;
 }

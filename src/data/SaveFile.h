@@ -10,7 +10,8 @@
 // Writes rows to a save file, each followed by CR LF, through a buffer, so that
 // a million short rows cost a few dozen writes. The file replaces its target
 // whole on Commit; one that is not committed is removed. A write or a commit
-// that fails removes it at once, so none is left while the failure is told.
+// that fails removes it at once, so none is left while the user reads the
+// failure message.
 class CSaveFileWriter {
 public:
     explicit CSaveFileWriter(std::filesystem::path path) : m_file(std::move(path)) {}
@@ -18,6 +19,8 @@ public:
     bool Create();
     bool WriteRow(std::string_view row);
     bool Commit();
+    // After a failed Commit: where the old content is, when it could not be put back.
+    const std::filesystem::path& StrandedBackup() const { return m_file.StrandedBackup(); }
 
 private:
     bool Flush();
@@ -29,5 +32,8 @@ private:
 };
 
 // Writes every row followed by CR LF to the save file, replacing its whole
-// content in one step; false when it could not, and then the file is as it was.
-bool WriteSaveFile(const std::filesystem::path& path, const CRowList& rows);
+// content in one step; false when it could not, and then the file is as it was,
+// or, in the rare case that the old file could not be put back, its content is
+// in the file that pStranded is set to.
+bool WriteSaveFile(const std::filesystem::path& path, const CRowList& rows,
+                   std::filesystem::path* pStranded = nullptr);

@@ -16,6 +16,8 @@ inline constexpr char kThreadCreateError[] = "RECV THREAD CREATE ERROR!!";
 inline constexpr char kDataOpenFailed[] = "データファイルを開けませんでした。";
 inline constexpr char kDataReadFailed[] = "データファイルの読み込みに失敗しました。";
 inline constexpr char kSaveFailed[] = "保存ファイルに書き込めませんでした。";
+// After the save failure and its path, when the old file could not be put back.
+inline constexpr char kOldContentKept[] = "元の内容は次のファイルに残っています。";
 
 inline constexpr char kOutOfMemory[] = "メモリが不足しているため、処理を中止しました。";
 inline constexpr char kOverwriteDataFile[] = "保存先がデータファイルと同じです。上書きしますか？";

@@ -18,6 +18,7 @@
 #include <filesystem>
 #include <string>
 #include <string_view>
+#include <vector>
 
 enum class ERowList { In, Out };
 
@@ -46,7 +47,10 @@ public:
     virtual bool AskYesNo(std::string_view strUtf8) = 0;
 
     virtual std::filesystem::path GetDataPath() = 0; // m_strDataPath
-    virtual int GetLastRow() = 0;                    // m_nLastRow, the row figure
+    // Every data file chosen or loaded since start-up or the last Clear. The save path
+    // field may still name an earlier one, so a save over any of them asks first.
+    virtual std::vector<std::filesystem::path> GetChosenDataFiles() = 0;
+    virtual int GetLastRow() = 0; // m_nLastRow, the row figure
     virtual void SetLastRow(int nLastRow) = 0;
     virtual CUniqueRows& GetUnique() = 0; // m_arrUnique
     // The lead-byte rule of the ANSI code page the rows are written in.

@@ -46,10 +46,16 @@ EJobResult RunConvertJob(CToolForm& form) {
         ReportOutOfMemory(form);
         return EJobResult::Failed;
     }
-    return SaveAndReport(form, savePath, texts::kConvertDone,
-                         [&] { return WriteSaveFile(savePath, form.GetRows(ERowList::Out)); });
+    // A save that fails takes back this run's rows, so that a retry once the cause is
+    // fixed saves what a first success would have saved.
+    return SaveAndReport(
+        form, savePath, texts::kConvertDone,
+        [&](std::filesystem::path& stranded) {
+            return WriteSaveFile(savePath, form.GetRows(ERowList::Out), &stranded);
+        },
+        [&] { form.TruncateRows(ERowList::Out, nOutBefore); });
 }
 
 unsigned ConvertThreadProc(void* pForm) {
-    return RunAsWorker(pForm, RunConvertJob);
+    return RunAsWorker(pForm, RunConvertJob, EJobFile::Save);
 }

@@ -32,12 +32,14 @@ EJobResult RunDedupJob(CToolForm& form) {
         ReportOutOfMemory(form);
         return EJobResult::Failed;
     }
-    // The kept rows become the output list whole, numbered 0 to M-1, and the collection is empty.
+    // The kept rows become the output list whole, numbered from 0, and the collection is empty.
     form.ReplaceRows(ERowList::Out, std::move(kept));
     unique.Clear();
-    return SaveAndReport(form, savePath, texts::kDedupDone, [&] { return output->CommitSave(); });
+    return SaveAndReport(form, savePath, texts::kDedupDone, [&](std::filesystem::path& stranded) {
+        return output->CommitSave(stranded);
+    });
 }
 
 unsigned DedupThreadProc(void* pForm) {
-    return RunAsWorker(pForm, RunDedupJob);
+    return RunAsWorker(pForm, RunDedupJob, EJobFile::Save);
 }

@@ -5,6 +5,7 @@
 #include "data/PathText.h"
 #include "data/Texts.h"
 
+#include <new>
 #include <string>
 
 bool AcceptSavePath(CToolForm& form, std::filesystem::path& savePath) {
@@ -13,22 +14,33 @@ bool AcceptSavePath(CToolForm& form, std::filesystem::path& savePath) {
         form.ShowMessage(texts::kNoSavePath);
         return false;
     }
-    if (IsSameFile(savePath, form.GetDataPath()))
-        return form.AskYesNo(texts::kOverwriteDataFile);
+    for (const std::filesystem::path& dataPath : form.GetChosenDataFiles())
+        if (IsSameFile(savePath, dataPath))
+            return form.AskYesNo(texts::kOverwriteDataFile);
     return true;
 }
 
 EJobResult SaveAndReport(CToolForm& form, const std::filesystem::path& savePath,
-                         std::string_view strDone, const std::function<bool()>& save) {
+                         std::string_view strDone, const SaveFn& save,
+                         const std::function<void()>& undo) {
     bool bWritten = false;
+    std::filesystem::path stranded;
     try {
-        bWritten = save();
+        bWritten = save(stranded);
     } catch (const std::exception&) {
+        if (undo)
+            undo();
         ReportOutOfMemory(form);
         return EJobResult::Failed;
     }
     if (!bWritten) {
-        ReportWithPath(form, texts::kSaveFailed, savePath);
+        if (undo)
+            undo();
+        if (stranded.empty())
+            ReportWithPath(form, texts::kSaveFailed, savePath);
+        else
+            form.ShowMessage(std::string(texts::kSaveFailed) + "\n" + PathToUtf8(savePath) + "\n" +
+                             texts::kOldContentKept + "\n" + PathToUtf8(stranded));
         return EJobResult::Failed;
     }
     form.ShowMessage(strDone);
@@ -36,18 +48,40 @@ EJobResult SaveAndReport(CToolForm& form, const std::filesystem::path& savePath,
 }
 
 void ReportWithPath(CToolForm& form, const char* pszMessage, const std::filesystem::path& path) {
-    form.ShowMessage(std::string(pszMessage) + "\n" + PathToUtf8(path));
+    const std::string strPath = PathToUtf8(path);
+    form.ShowMessage(strPath.empty() ? std::string(pszMessage)
+                                     : std::string(pszMessage) + "\n" + strPath);
 }
 
 void ReportOutOfMemory(CToolForm& form) {
     form.ShowMessage(texts::kOutOfMemory);
 }
 
-unsigned RunAsWorker(void* pForm, EJobResult (*pfnRun)(CToolForm&)) {
+namespace {
+void ReportFault(CToolForm& form, EJobFile file) {
+    const char* pszMessage = file == EJobFile::Data ? texts::kDataReadFailed : texts::kSaveFailed;
+    std::filesystem::path path;
     try {
-        pfnRun(*static_cast<CToolForm*>(pForm));
+        path = file == EJobFile::Data ? form.GetDataPath() : form.GetFieldPath(IDC_DEST_PATH);
     } catch (...) {
-        // Every job reports its own failures; this only keeps a thread from dying with one.
+        // The message goes out without the path.
+    }
+    ReportWithPath(form, pszMessage, path);
+}
+} // namespace
+
+unsigned RunAsWorker(void* pForm, EJobResult (*pfnRun)(CToolForm&), EJobFile file) {
+    CToolForm& form = *static_cast<CToolForm*>(pForm);
+    try {
+        try {
+            pfnRun(form);
+        } catch (const std::bad_alloc&) {
+            ReportOutOfMemory(form);
+        } catch (...) {
+            ReportFault(form, file);
+        }
+    } catch (...) {
+        // Not even the message could be shown; the thread must still end cleanly.
     }
     return 0;
 }

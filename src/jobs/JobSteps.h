@@ -13,15 +13,19 @@ inline constexpr std::size_t kBatchRows = 4096;
 inline constexpr std::size_t kBatchBytes = 1 << 20;
 
 // Reads the save path field. False when the job ends here: the field is empty
-// (the message is shown), or it names the data file and the user declines to
-// overwrite it.
+// (the message is shown), or it names a data file chosen in this run and the
+// user declines to overwrite it.
 bool AcceptSavePath(CToolForm& form, std::filesystem::path& savePath);
 
-// Runs save, which writes the save file and says whether it could, then tells
-// the user: strDone, or the save failure message with the path, or that memory
-// ran out.
+// Runs save, which writes the save file and says whether it could (and, when
+// it could not put the old file back, where its content is), then tells the
+// user: strDone, or the save failure message with the path, or that memory ran
+// out. On a failure, undo runs first, so that the user sees the lists as they
+// were before the job while the message is up.
+using SaveFn = std::function<bool(std::filesystem::path& stranded)>;
 EJobResult SaveAndReport(CToolForm& form, const std::filesystem::path& savePath,
-                         std::string_view strDone, const std::function<bool()>& save);
+                         std::string_view strDone, const SaveFn& save,
+                         const std::function<void()>& undo = {});
 
 // A failure message followed by a line break and the path concerned.
 void ReportWithPath(CToolForm& form, const char* pszMessage, const std::filesystem::path& path);
@@ -29,6 +33,11 @@ void ReportWithPath(CToolForm& form, const char* pszMessage, const std::filesyst
 // The message for a job that ran out of memory.
 void ReportOutOfMemory(CToolForm& form);
 
+// Which file a job works towards, for the message when it ends by a fault of its own.
+enum class EJobFile { Data, Save };
+
 // The body of a worker entry: runs the job on the form behind the untyped argument.
-// Nothing a job throws may unwind into the thread's caller.
-unsigned RunAsWorker(void* pForm, EJobResult (*pfnRun)(CToolForm&));
+// Nothing a job throws may unwind into the thread's caller, and none ends
+// unseen: running out of memory is reported as such, anything else as a
+// failure to read the data file or to write the save file.
+unsigned RunAsWorker(void* pForm, EJobResult (*pfnRun)(CToolForm&), EJobFile file);

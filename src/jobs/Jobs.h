@@ -11,7 +11,10 @@
 enum class EJobResult {
     Completed, // the job's completion message was shown
     Stopped,   // stopped before changing anything: no save path, or overwriting declined
-    Failed,    // its failure message was shown; the lists are as before the job
+    // Its failure message was shown. The lists are as before the job, but for a duplicate
+    // removal whose save failed: its output list already holds the kept rows, which a retry
+    // gives again.
+    Failed,
 };
 
 unsigned LoadThreadProc(void* pForm);

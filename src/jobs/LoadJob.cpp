@@ -65,5 +65,5 @@ EJobResult RunLoadJob(CToolForm& form) {
 }
 
 unsigned LoadThreadProc(void* pForm) {
-    return RunAsWorker(pForm, RunLoadJob);
+    return RunAsWorker(pForm, RunLoadJob, EJobFile::Data);
 }

@@ -146,6 +146,7 @@ void CUrlToolDlg::ShowRowCount(ERowList list, bool bScrollToEnd) {
 void CUrlToolDlg::OnClear() {
     ResetForm();
     ClearUnique();
+    m_arrChosenData.clear();
 }
 
 void CUrlToolDlg::OnBrowseData() {
@@ -164,6 +165,7 @@ void CUrlToolDlg::OnBrowseData() {
         return;
     m_strDataPath = std::filesystem::path(strFile.c_str());
     m_strDataName = m_strDataPath.filename().wstring();
+    m_arrChosenData.push_back(m_strDataPath);
     UpdateData(false);
     SetDlgItemText(IDC_DATA_PATH, m_strDataPath.wstring());
     EnableButton(IDC_LOAD);

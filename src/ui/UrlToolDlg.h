@@ -16,6 +16,7 @@
 #include <array>
 #include <filesystem>
 #include <string>
+#include <vector>
 
 class CUrlToolDlg : public CDialog, public CToolForm {
 public:
@@ -33,6 +34,7 @@ public:
     void ShowMessage(std::string_view strUtf8) override;
     bool AskYesNo(std::string_view strUtf8) override;
     std::filesystem::path GetDataPath() override { return m_strDataPath; }
+    std::vector<std::filesystem::path> GetChosenDataFiles() override { return m_arrChosenData; }
     int GetLastRow() override { return m_nLastRow; }
     void SetLastRow(int nLastRow) override { m_nLastRow = nLastRow; }
     CUniqueRows& GetUnique() override { return m_arrUnique; }
@@ -103,6 +105,9 @@ public:
 private:
     CRowList m_rowsIn;
     CRowList m_rowsOut;
+    // Data files chosen since start-up or the last Clear; only the dialog's thread changes it,
+    // and never while a job runs.
+    std::vector<std::filesystem::path> m_arrChosenData;
     CLeadByteRule m_leadBytes = CLeadByteRule::System();
     // Which of the job buttons the form's state has enabled (load, destination, convert, dedup).
     std::array<bool, 4> m_bStepEnabled{};

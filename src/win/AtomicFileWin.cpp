@@ -1,8 +1,13 @@
+#include "FileSeams.h"
 #include "data/AtomicFile.h"
-
-#include <windows.h>
+#include "data/PathText.h"
 
 #include <string>
+
+SFileSeams& FileSeams() {
+    static SFileSeams seams{ReplaceFileW, MoveFileExW, DeleteFileW};
+    return seams;
+}
 
 namespace {
 
@@ -10,23 +15,17 @@ HANDLE AsHandle(std::intptr_t h) {
     return reinterpret_cast<HANDLE>(h);
 }
 
-std::filesystem::path FolderOf(const std::filesystem::path& target) {
-    const std::filesystem::path folder = target.parent_path();
-    return folder.empty() ? std::filesystem::path(L".") : folder;
-}
-
-// A short name beside the target that no other file has yet, "~kv<tag>.kvtmp": short, so
-// that any name the target may have still leaves room for it.
+// A name beside the target that no other file has yet: "~kv<tag>.kvtmp" or ".kvbak".
 std::filesystem::path SiblingName(const std::filesystem::path& target, const wchar_t* pszKind,
                                   unsigned nAttempt) {
     const unsigned long long nTag =
         (static_cast<unsigned long long>(GetCurrentProcessId()) << 32) ^ GetTickCount() ^
         (static_cast<unsigned long long>(GetCurrentThreadId()) << 16) ^ nAttempt;
-    return FolderOf(target) / (L"~kv" + std::to_wstring(nTag) + pszKind);
+    return target.parent_path() / (L"~kv" + std::to_wstring(nTag) + pszKind);
 }
 
-// Another program may hold the target open for a moment (a virus scanner, an
-// indexer); such a hold is waited out a few times before the save is given up.
+// Another program may hold a file open for a moment (a virus scanner, an
+// indexer), so each step is tried a few times before the save gives up.
 bool IsPassingHold(DWORD dwError) {
     return dwError == ERROR_SHARING_VIOLATION || dwError == ERROR_LOCK_VIOLATION ||
            dwError == ERROR_ACCESS_DENIED;
@@ -42,6 +41,22 @@ template <typename Op> bool WithRetries(Op op) {
     }
 }
 
+// A path as the user would write it: without the \\?\ prefix that the file calls get.
+std::filesystem::path DisplayForm(const std::filesystem::path& path) {
+    const std::wstring& str = path.native();
+    if (str.rfind(L"\\\\?\\UNC\\", 0) == 0)
+        return L"\\\\" + str.substr(8);
+    if (str.rfind(L"\\\\?\\", 0) == 0)
+        return str.substr(4);
+    return path;
+}
+
+bool MoveInPlace(const std::filesystem::path& from, const std::filesystem::path& to) {
+    return WithRetries([&] {
+        return FileSeams().pfnMoveFileEx(from.c_str(), to.c_str(), MOVEFILE_WRITE_THROUGH);
+    });
+}
+
 } // namespace
 
 CAtomicFile::~CAtomicFile() {
@@ -49,6 +64,7 @@ CAtomicFile::~CAtomicFile() {
 }
 
 bool CAtomicFile::Create() {
+    m_target = LongPathForm(m_target);
     const DWORD dwAttributes = GetFileAttributesW(m_target.c_str());
     if (dwAttributes != INVALID_FILE_ATTRIBUTES) {
         // A read-only file keeps its content, as it would against a plain open for writing.
@@ -99,18 +115,26 @@ bool CAtomicFile::Commit() {
         // file can be put back under its own name.
         const std::filesystem::path backup = SiblingName(m_target, L".kvbak", 0);
         bPlaced = WithRetries([&] {
-            return ReplaceFileW(m_target.c_str(), m_temp.c_str(), backup.c_str(),
-                                REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr) != FALSE;
+            return FileSeams().pfnReplaceFile(m_target.c_str(), m_temp.c_str(), backup.c_str(),
+                                              REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr);
         });
+        const DWORD dwError = GetLastError();
         if (bPlaced) {
-            DeleteFileW(backup.c_str());
-        } else if (GetLastError() == ERROR_UNABLE_TO_MOVE_REPLACEMENT_2) {
-            MoveFileExW(backup.c_str(), m_target.c_str(), MOVEFILE_WRITE_THROUGH);
+            // A backup that stays held is left behind; the save itself has succeeded.
+            WithRetries([&] {
+                return FileSeams().pfnDeleteFile(backup.c_str()) ||
+                       GetLastError() == ERROR_FILE_NOT_FOUND;
+            });
+        } else if (dwError == ERROR_FILE_NOT_FOUND) {
+            // The target was removed since Create: there is nothing to keep, only to place.
+            bPlaced = MoveInPlace(m_temp, m_target);
+        } else if (dwError == ERROR_UNABLE_TO_MOVE_REPLACEMENT_2) {
+            // The old file is under the backup name and the new one could not take its place.
+            if (!MoveInPlace(backup, m_target))
+                m_stranded = DisplayForm(backup);
         }
     } else {
-        bPlaced = WithRetries([&] {
-            return MoveFileExW(m_temp.c_str(), m_target.c_str(), MOVEFILE_WRITE_THROUGH) != FALSE;
-        });
+        bPlaced = MoveInPlace(m_temp, m_target);
     }
     if (!bPlaced) {
         Discard();
@@ -133,9 +157,9 @@ void CAtomicFile::Discard() {
 
 namespace {
 bool IdentityOf(const std::filesystem::path& path, BY_HANDLE_FILE_INFORMATION& info) {
-    const HANDLE hFile =
-        CreateFileW(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                    nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    const HANDLE hFile = CreateFileW(LongPathForm(path).c_str(), 0,
+                                     FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                     nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
     if (hFile == INVALID_HANDLE_VALUE)
         return false;
     const bool bOk = GetFileInformationByHandle(hFile, &info) != FALSE;

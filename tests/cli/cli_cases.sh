@@ -3,7 +3,7 @@
 # duplicate removal: each case gives input bytes and the save file's bytes.
 # usage: cli_cases.sh PATH/TO/kelvane-cli
 set -uo pipefail
-CLI=$1
+CLI=$(realpath "$1")
 WORK=$(mktemp -d)
 trap 'rm -rf "$WORK"' EXIT
 failed=0
@@ -51,9 +51,10 @@ check "first of two" trim "a/$M/b/$M?x\n" "a/$M\r\n"
 check "other case dropped" trim "abc/REGIST_PERNAD.CGI\n" ''
 check "only the second" trim "x\ny/$M?z\nw\n" "y/$M\r\n"
 check "lead byte before the marker" trim "\202$M\n\202\140$M?q\n" "\202\140$M\r\n"
-check "empty marker" trim 'a\nb\n' '\r\n\r\n' --marker ''
 check "other marker" trim 'a/x.cgi?1\nb\n' 'a/x.cgi\r\n' --marker x.cgi
 check "empty data file" trim '' ''
+# A marker typed in a UTF-8 terminal meets the Shift-JIS data: 例.cgi is 97 E1 2E 63 67 69 there.
+LANG=C.UTF-8 LC_ALL=C.UTF-8 check "utf-8 marker in shift-jis data" trim 'a/\227\341.cgi?x\nb/x.cgi\n' 'a/\227\341.cgi\r\n' --marker 例.cgi
 
 # expect_exit NAME CODE STDERR-PATTERN ARGS...: a refused or failed run and what it says.
 expect_exit() {
@@ -80,6 +81,17 @@ expect_exit "empty save path" 1 "保存先アドレスが未入力です。" tri
 expect_exit "unknown job" 2 "unknown job" sort "$WORK/data.txt" "$WORK/out.txt"
 expect_exit "marker with dedup" 2 "trim only" dedup "$WORK/data.txt" "$WORK/out.txt" --marker x
 expect_exit "help" 0 "" --help
+expect_exit "empty marker" 2 "not empty" trim "$WORK/data.txt" "$WORK/out.txt" --marker ''
+LC_ALL=C.UTF-8 expect_exit "marker outside code page 932" 2 "cannot hold" trim "$WORK/data.txt" "$WORK/out.txt" --marker 😀
+# -- ends the options: a data file named -d.txt, and a save file named --.
+cp "$WORK/data.txt" "$WORK/-d.txt"
+cd "$WORK"
+expect_exit "-- before a file named like an option" 0 "" trim -- -d.txt o.txt
+cmp -s <(printf "a/$M\r\n") "$WORK/o.txt" || { echo "FAIL -- data file"; failed=$((failed + 1)); }
+expect_exit "-- as a save file after --" 0 "" dedup data.txt -- --
+cmp -s "$WORK/data.txt" "$WORK/--" || { echo "FAIL -- save file"; failed=$((failed + 1)); }
+expect_exit "an option after -- is a file" 2 "expected a job" trim -- data.txt o.txt --force
+cd - >/dev/null
 
 echo "$passed passed, $failed failed"
 [ "$failed" = 0 ]

@@ -20,6 +20,8 @@
 #include <vector>
 
 #ifdef _WIN32
+#include "win/FileSeams.h"
+
 #include <windows.h>
 #else
 #include <sys/mount.h>
@@ -109,6 +111,133 @@ TEST(SaveFaults, NameWithCharactersAFileCannotHave) {
         EXPECT_FALSE(WriteSaveFile(dir / pszName, ManyRows(1, 3))) << pszName;
         EXPECT_EQ(dir.Listing(), "") << pszName;
     }
+}
+
+TEST(LongPaths, TheFormFileCallsGet) {
+    wchar_t szCurrent[MAX_PATH] = L"";
+    ::GetCurrentDirectoryW(MAX_PATH, szCurrent);
+    std::wstring current = szCurrent;
+    if (current.back() != L'\\')
+        current += L'\\';
+    const struct {
+        std::wstring in;
+        std::wstring out;
+    } cases[] = {
+        {L"C:\\a\\b.txt", L"\\\\?\\C:\\a\\b.txt"},
+        {L"C:/a/./x/../b.txt", L"\\\\?\\C:\\a\\b.txt"},
+        {L"\\\\server\\share\\b.txt", L"\\\\?\\UNC\\server\\share\\b.txt"},
+        {L"\\\\?\\C:\\a\\..\\b.txt", L"\\\\?\\C:\\a\\..\\b.txt"},
+        {L"\\\\.\\NUL", L"\\\\.\\NUL"},
+        {L"b.txt", L"\\\\?\\" + current + L"b.txt"},
+        {L"", L""},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(LongPathForm(c.in).wstring(), c.out) << PathToUtf8(c.in);
+}
+
+// A save path far past MAX_PATH, with the temporary and backup names longer still.
+TEST(LongPaths, SaveAndLoadPastMaxPath) {
+    CTempDir dir;
+    std::filesystem::path folder = LongPathForm(dir.Path());
+    for (int i = 0; i < 3; ++i) {
+        folder /= std::wstring(100, static_cast<wchar_t>(L'a' + i));
+        ASSERT_TRUE(::CreateDirectoryW(folder.c_str(), nullptr));
+    }
+    // The path as a user gives it, without the prefix.
+    const std::filesystem::path target = dir.Path() / std::wstring(100, L'a') /
+                                         std::wstring(100, L'b') / std::wstring(100, L'c') /
+                                         L"u.txt";
+    ASSERT_GT(target.native().size(), 300u);
+    EXPECT_TRUE(WriteSaveFile(target, ManyRows(2, 3)));
+    EXPECT_TRUE(WriteSaveFile(target, ManyRows(1, 3))); // over the existing file
+    CMemoryForm form;
+    form.m_strDataPath = target;
+    EXPECT_EQ(RunLoadJob(form), EJobResult::Completed);
+    EXPECT_EQ(form.m_listIn.Count(), 1u);
+    EXPECT_EQ(std::string(form.m_listIn.Row(0)), "aaa");
+    ::DeleteFileW(LongPathForm(target).c_str());
+    for (int i = 0; i < 3; ++i) {
+        ::RemoveDirectoryW(folder.c_str());
+        folder = folder.parent_path();
+    }
+}
+
+// The steps of putting the new file in place fail here on purpose, as they can
+// when another program holds a file at the wrong moment.
+struct SCommitSeams {
+    static inline int s_nReplaceFails = 0;      // ReplaceFile moves the old file aside, then fails
+    static inline int s_nRestoreFails = 0;      // moves of the backup back to the target that fail
+    static inline int s_nDeleteBackupFails = 0; // deletions of the backup that fail
+    static BOOL WINAPI Replace(LPCWSTR pszTarget, LPCWSTR pszNew, LPCWSTR pszBackup, DWORD dwFlags,
+                               LPVOID p1, LPVOID p2) {
+        if (s_nReplaceFails == 0)
+            return ::ReplaceFileW(pszTarget, pszNew, pszBackup, dwFlags, p1, p2);
+        --s_nReplaceFails;
+        ::MoveFileExW(pszTarget, pszBackup, 0);
+        ::SetLastError(ERROR_UNABLE_TO_MOVE_REPLACEMENT_2);
+        return FALSE;
+    }
+    static BOOL WINAPI Move(LPCWSTR pszFrom, LPCWSTR pszTo, DWORD dwFlags) {
+        if (std::wstring(pszFrom).ends_with(L".kvbak") && s_nRestoreFails > 0) {
+            --s_nRestoreFails;
+            ::SetLastError(ERROR_SHARING_VIOLATION);
+            return FALSE;
+        }
+        return ::MoveFileExW(pszFrom, pszTo, dwFlags);
+    }
+    static BOOL WINAPI Delete(LPCWSTR pszPath) {
+        if (std::wstring(pszPath).ends_with(L".kvbak") && s_nDeleteBackupFails > 0) {
+            --s_nDeleteBackupFails;
+            ::SetLastError(ERROR_SHARING_VIOLATION);
+            return FALSE;
+        }
+        return ::DeleteFileW(pszPath);
+    }
+};
+
+TEST(SaveFaults, PuttingTheFileInPlaceFailsHalfWay) {
+    struct SCase {
+        const char* pszName;
+        int nReplaceFails, nRestoreFails, nDeleteBackupFails;
+        EJobResult result;
+        const char* pszContent; // of the target afterwards
+        bool bStranded;         // the old content is only under the backup name, which is named
+    };
+    const SCase cases[] = {
+        {"backup deletion held twice", 0, 0, 2, EJobResult::Completed, "a/regist_pernad.cgi\r\n",
+         false},
+        {"restore held twice", 1, 2, 0, EJobResult::Failed, "old\r\n", false},
+        {"restore held for good", 1, 100, 0, EJobResult::Failed, nullptr, true},
+    };
+    const SFileSeams saved = FileSeams();
+    FileSeams() = {SCommitSeams::Replace, SCommitSeams::Move, SCommitSeams::Delete};
+    for (const SCase& c : cases) {
+        SCommitSeams::s_nReplaceFails = c.nReplaceFails;
+        SCommitSeams::s_nRestoreFails = c.nRestoreFails;
+        SCommitSeams::s_nDeleteBackupFails = c.nDeleteBackupFails;
+        CTempDir dir;
+        const auto target = dir / "urls.txt";
+        WriteBytes(target, "old\r\n");
+        CMemoryForm form;
+        form.m_listIn.Append("a/regist_pernad.cgi?x");
+        form.m_fieldPaths[IDC_DEST_PATH] = target;
+        EXPECT_EQ(RunConvertJob(form), c.result) << c.pszName;
+        ASSERT_EQ(form.m_messages.size(), 1u) << c.pszName;
+        if (c.bStranded) {
+            EXPECT_FALSE(std::filesystem::exists(target)) << c.pszName;
+            const std::string strBackup = dir.Listing();
+            ASSERT_TRUE(strBackup.ends_with(".kvbak")) << strBackup;
+            EXPECT_EQ(ReadBytes(dir / strBackup), "old\r\n") << c.pszName;
+            EXPECT_EQ(form.m_messages[0], std::string(texts::kSaveFailed) + "\n" +
+                                              PathToUtf8(target) + "\n" + texts::kOldContentKept +
+                                              "\n" + PathToUtf8(dir / strBackup))
+                << c.pszName;
+        } else {
+            EXPECT_EQ(ReadBytes(target), c.pszContent) << c.pszName;
+            EXPECT_EQ(dir.Listing(), "urls.txt") << c.pszName;
+        }
+    }
+    FileSeams() = saved;
 }
 
 TEST(SaveFaults, TargetHeldOpenWithoutSharing) {

@@ -7,8 +7,10 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <new>
 #include <string>
+#include <system_error>
 #include <vector>
 
 namespace {
@@ -336,15 +338,94 @@ TEST(SavingJobs, SaveOverTheDataFileAsksFirst) {
     }
 }
 
-TEST(SavingJobs, SaveFailureKeepsTheOldFileAndSaysSo) {
-    for (JobFn job : kSavingJobs) {
+// A failed save says so with the path, and the trim takes back its rows, so that a retry
+// once the folder is there saves what a first success would have saved.
+TEST(SavingJobs, SaveFailureSaysSoAndARetrySavesTheSame) {
+    struct SCase {
+        JobFn job;
+        Rows outputAfterFailure;
+        std::string retried;
+    };
+    const SCase cases[] = {
+        {RunConvertJob, {"earlier"}, "earlier\r\na/regist_pernad.cgi\r\n"},
+        {RunDedupJob, {"a/regist_pernad.cgi"}, "a/regist_pernad.cgi\r\n"},
+    };
+    for (const SCase& c : cases) {
         SFormFixture f;
         f.Load({"a/regist_pernad.cgi"});
+        Fill(f.form.m_listOut, {"earlier"});
         const auto target = f.dir / "missing" / "urls.txt";
         f.form.m_fieldPaths[IDC_DEST_PATH] = target;
-        EXPECT_EQ(job(f.form), EJobResult::Failed);
-        EXPECT_EQ(f.form.m_messages, Messages{WithPath(texts::kSaveFailed, target)});
+        for (int nTry = 0; nTry < 3; ++nTry) {
+            EXPECT_EQ(c.job(f.form), EJobResult::Failed);
+            EXPECT_EQ(RowsOf(f.form.m_listOut), c.outputAfterFailure);
+        }
+        EXPECT_EQ(f.form.m_messages, Messages(3, WithPath(texts::kSaveFailed, target)));
         EXPECT_EQ(f.dir.Listing(), "out");
+        std::filesystem::create_directory(f.dir / "missing");
+        EXPECT_EQ(c.job(f.form), EJobResult::Completed);
+        EXPECT_EQ(ReadBytes(target), c.retried);
+    }
+}
+
+// A form that throws from one of its operations the first time it is asked, as a
+// path that cannot be converted or an allocation that fails would.
+class CThrowingForm : public CMemoryForm {
+public:
+    enum EWhere { FieldPath, DataPath } m_where = FieldPath;
+    bool m_bBadAlloc = false;
+    int m_nThrows = 1;
+    std::filesystem::path GetFieldPath(int nId) override {
+        MaybeThrow(FieldPath);
+        return CMemoryForm::GetFieldPath(nId);
+    }
+    std::filesystem::path GetDataPath() override {
+        MaybeThrow(DataPath);
+        return CMemoryForm::GetDataPath();
+    }
+
+private:
+    void MaybeThrow(EWhere where) {
+        if (where != m_where || m_nThrows == 0)
+            return;
+        --m_nThrows;
+        if (m_bBadAlloc)
+            throw std::bad_alloc();
+        throw std::filesystem::filesystem_error("no conversion", std::error_code());
+    }
+};
+
+// A worker whose job throws past its own handlers still tells the user, and names the file.
+TEST(Workers, AJobThatThrowsIsReported) {
+    struct SCase {
+        const char* pszName;
+        unsigned (*pfnWorker)(void*);
+        CThrowingForm::EWhere where;
+        bool bBadAlloc;
+        const char* pszMessage;
+        bool bDataPath; // the message names the data file, not the save file
+    };
+    const SCase cases[] = {
+        {"trim, save path field out of memory", ConvertThreadProc, CThrowingForm::FieldPath, true,
+         texts::kOutOfMemory, false},
+        {"dedup, save path not convertible", DedupThreadProc, CThrowingForm::FieldPath, false,
+         texts::kSaveFailed, false},
+        {"load, data path not convertible", LoadThreadProc, CThrowingForm::DataPath, false,
+         texts::kDataReadFailed, true},
+    };
+    for (const SCase& c : cases) {
+        CTempDir dir;
+        CThrowingForm form;
+        form.m_strDataPath = dir / "urls.txt";
+        form.m_fieldPaths[IDC_DEST_PATH] = dir / "out.txt";
+        form.m_where = c.where;
+        form.m_bBadAlloc = c.bBadAlloc;
+        EXPECT_EQ(c.pfnWorker(static_cast<CToolForm*>(&form)), 0u) << c.pszName;
+        const std::string strExpected =
+            c.bBadAlloc ? c.pszMessage
+                        : WithPath(c.pszMessage, c.bDataPath ? dir / "urls.txt" : dir / "out.txt");
+        EXPECT_EQ(form.m_messages, Messages{strExpected}) << c.pszName;
+        EXPECT_EQ(dir.Listing(), "") << c.pszName;
     }
 }
 

@@ -1,0 +1,52 @@
+#include "data/PathText.h"
+
+#include <windows.h>
+
+#include <string_view>
+
+namespace {
+bool StartsWith(std::wstring_view str, std::wstring_view prefix) {
+    return str.substr(0, prefix.size()) == prefix;
+}
+} // namespace
+
+std::string PathToUtf8(const std::filesystem::path& path) noexcept {
+    try {
+        const std::wstring& wide = path.native();
+        if (wide.empty())
+            return {};
+        const int nIn = static_cast<int>(wide.size());
+        // Without WC_ERR_INVALID_CHARS a lone surrogate becomes U+FFFD instead of failing.
+        const int nOut =
+            WideCharToMultiByte(CP_UTF8, 0, wide.data(), nIn, nullptr, 0, nullptr, nullptr);
+        std::string out(static_cast<std::size_t>(nOut > 0 ? nOut : 0), '\0');
+        WideCharToMultiByte(CP_UTF8, 0, wide.data(), nIn, out.data(), nOut, nullptr, nullptr);
+        return out;
+    } catch (...) {
+        return {};
+    }
+}
+
+std::filesystem::path LongPathForm(const std::filesystem::path& path) {
+    const std::wstring& str = path.native();
+    if (str.empty() || StartsWith(str, L"\\\\?\\") || StartsWith(str, L"\\\\.\\"))
+        return path;
+    // GetFullPathNameW itself takes paths of any length; it also turns / into \ and
+    // resolves . and .., which the prefix would otherwise pass through as names.
+    std::wstring full(MAX_PATH, L'\0');
+    DWORD dwLength =
+        GetFullPathNameW(str.c_str(), static_cast<DWORD>(full.size()), full.data(), nullptr);
+    if (dwLength >= full.size()) {
+        full.resize(dwLength);
+        dwLength =
+            GetFullPathNameW(str.c_str(), static_cast<DWORD>(full.size()), full.data(), nullptr);
+    }
+    if (dwLength == 0 || dwLength >= full.size())
+        return path;
+    full.resize(dwLength);
+    if (StartsWith(full, L"\\\\.\\"))
+        return full; // a device such as NUL or COM1
+    if (StartsWith(full, L"\\\\"))
+        return L"\\\\?\\UNC\\" + full.substr(2);
+    return L"\\\\?\\" + full;
+}
