@@ -194,21 +194,90 @@ TEST(MainDialog, GuardWhileAJobRuns) {
     EXPECT_TRUE(h.Enabled(IDCANCEL) && h.Enabled(IDC_CLEAR) && h.Enabled(IDC_BROWSE_DATA));
 }
 
-TEST(MainDialog, SavingOverTheDataFileAsksFirst) {
-    const std::string strData = "a/regist_pernad.cgi?x\r\n";
-    SChosenDataFile f(strData);
+// The save path is not composed again when another data file is chosen, so it may still
+// name an earlier one: a save over any data file chosen since the last Clear asks first.
+TEST(MainDialog, SavingOverAnyChosenDataFileAsksFirst) {
+    const Messages kAsked{L"保存先がデータファイルと同じです。上書きしますか？"};
+    const std::string strA = "a/regist_pernad.cgi?x\r\na/regist_pernad.cgi?x\r\n";
+    for (bool bLoadB : {false, true}) {
+        CTempDir dir;
+        std::filesystem::create_directory(dir / "F");
+        std::filesystem::create_directory(dir / "G");
+        WriteBytes(dir / "F" / "A.txt", strA);
+        WriteBytes(dir / "G" / "B.txt", "b\r\n");
+        CDialogHarness h;
+        h.ChooseDataFile(dir / "F" / "A.txt");
+        h.Click(IDC_LOAD);
+        h.WaitForJob();
+        h.m_folder = dir / "F";
+        h.Click(IDC_BROWSE_DEST);
+        h.TakeMessages();
+        h.m_nYesNoAnswer = IDNO;
+        h.Click(IDC_DEDUP);
+        h.WaitForJob();
+        EXPECT_EQ(h.TakeMessages(), kAsked);
+
+        h.ChooseDataFile(dir / "G" / "B.txt");
+        if (bLoadB) {
+            h.Click(IDC_LOAD);
+            h.WaitForJob();
+            h.TakeMessages();
+        }
+        for (int nButton : {IDC_DEDUP, IDC_CONVERT}) {
+            h.Click(nButton);
+            h.WaitForJob();
+            EXPECT_EQ(h.TakeMessages(), kAsked) << "B loaded: " << bLoadB;
+        }
+        EXPECT_EQ(ReadBytes(dir / "F" / "A.txt"), strA);
+        EXPECT_EQ(h.ListCount(IDC_LIST_OUT), 0);
+
+        // Clear forgets A: a path typed into the field then is the user's own choice.
+        h.Click(IDC_CLEAR);
+        h.ChooseDataFile(dir / "G" / "B.txt");
+        h.Click(IDC_LOAD);
+        h.WaitForJob();
+        h.TakeMessages();
+        ::SetWindowTextW(h.Item(IDC_DEST_PATH), (dir / "F" / "A.txt").c_str());
+        h.Click(IDC_BROWSE_DEST); // enables the jobs; the user then types another path
+        EXPECT_EQ(h.Text(IDC_DEST_PATH), (dir / "F").wstring() + L"\\B.txt");
+        ::SetWindowTextW(h.Item(IDC_DEST_PATH), (dir / "F" / "A.txt").c_str());
+        h.Click(IDC_DEDUP);
+        h.WaitForJob();
+        EXPECT_EQ(h.TakeMessages(), Messages{kDedupDone});
+        EXPECT_EQ(ReadBytes(dir / "F" / "A.txt"), "b\r\n");
+    }
+}
+
+// A conversion whose save fails takes back its rows: after two failures against a file
+// held open by another program, the next save writes the rows of one conversion.
+TEST(MainDialog, FailedConversionSaveTakesBackItsRows) {
+    SChosenDataFile f("a/regist_pernad.cgi?1\r\nx\r\nb/regist_pernad.cgi?2\r\n");
     CDialogHarness& h = f.h;
+    std::filesystem::create_directory(f.dir / "out");
+    const auto target = f.dir / "out" / "urls.txt";
+    WriteBytes(target, "old\r\n");
     h.Click(IDC_LOAD);
     h.WaitForJob();
-    h.m_folder = f.dir.Path();
+    h.m_folder = f.dir / "out";
     h.Click(IDC_BROWSE_DEST);
     h.TakeMessages();
-    h.m_nYesNoAnswer = IDNO;
+    const HANDLE hHeld = ::CreateFileW(target.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                                       FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(hHeld, INVALID_HANDLE_VALUE);
+    for (int nTry = 0; nTry < 2; ++nTry) {
+        h.Click(IDC_CONVERT);
+        h.WaitForJob();
+        EXPECT_EQ(h.TakeMessages(),
+                  Messages{L"保存ファイルに書き込めませんでした。\n" + target.wstring()});
+        EXPECT_EQ(h.ListCount(IDC_LIST_OUT), 0);
+    }
+    ::CloseHandle(hHeld);
+    EXPECT_EQ(ReadBytes(target), "old\r\n");
     h.Click(IDC_CONVERT);
     h.WaitForJob();
-    EXPECT_EQ(h.TakeMessages(), Messages{L"保存先がデータファイルと同じです。上書きしますか？"});
-    EXPECT_EQ(ReadBytes(f.dataPath), strData);
-    EXPECT_EQ(h.ListCount(IDC_LIST_OUT), 0);
+    EXPECT_EQ(h.TakeMessages(), Messages{kConvertDone});
+    EXPECT_EQ(ReadBytes(target), "a/regist_pernad.cgi\r\nb/regist_pernad.cgi\r\n");
+    EXPECT_EQ(h.ListCount(IDC_LIST_OUT), 2);
 }
 
 TEST(MainDialog, ThreadThatCannotStart) {
