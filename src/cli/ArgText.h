@@ -24,5 +24,12 @@ std::filesystem::path PathFromArg(const std::string& arg);
 // for the marker; nothing when a character of it has no place there.
 std::optional<std::string> ArgToDataBytes(const std::string& arg);
 
+// An argument as UTF-8, for the marker of UTF-8 data files; nothing when it is
+// not valid text in the locale's encoding.
+std::optional<std::string> ArgToUtf8(const std::string& arg);
+
+// Standard output as a stream of bytes, for rows written to it.
+void SetStdoutBinary();
+
 // Writes a UTF-8 text to stream as the console or the reader of the pipe expects it.
 void PrintText(std::FILE* pStream, std::string_view strUtf8);

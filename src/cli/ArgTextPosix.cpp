@@ -3,7 +3,9 @@
 #include <cerrno>
 #include <clocale>
 #include <iconv.h>
+#include <initializer_list>
 #include <langinfo.h>
+#include <string_view>
 
 std::vector<std::string> ArgsOf(int argc, char** argv) {
     // The locale says how the arguments are encoded (nl_langinfo below).
@@ -22,16 +24,10 @@ bool IsAscii(std::string_view str) {
             return false;
     return true;
 }
-} // namespace
 
-std::optional<std::string> ArgToDataBytes(const std::string& arg) {
-    const std::string strCodeset = nl_langinfo(CODESET);
-    // The C locale says nothing of the bytes, so they are taken as they are; so is a
-    // Shift-JIS locale's text, which is already in the data files' code page.
-    if (IsAscii(arg) || strCodeset == "ANSI_X3.4-1968" || strCodeset == "SHIFT_JIS" ||
-        strCodeset == "SJIS" || strCodeset == "CP932" || strCodeset == "WINDOWS-31J")
-        return arg;
-    const iconv_t cd = iconv_open("CP932", strCodeset.c_str());
+// The argument converted from the locale's encoding to pszTo.
+std::optional<std::string> Convert(const std::string& arg, const char* pszTo) {
+    const iconv_t cd = iconv_open(pszTo, nl_langinfo(CODESET));
     if (cd == reinterpret_cast<iconv_t>(-1))
         return std::nullopt;
     std::string out(arg.size() * 2 + 4, '\0');
@@ -46,6 +42,35 @@ std::optional<std::string> ArgToDataBytes(const std::string& arg) {
     out.resize(out.size() - nOut);
     return out;
 }
+
+bool IsCodeset(std::initializer_list<std::string_view> names) {
+    const std::string_view codeset = nl_langinfo(CODESET);
+    for (const std::string_view name : names)
+        if (codeset == name)
+            return true;
+    return false;
+}
+
+// The C locale says nothing of the bytes, so they are taken as they are.
+bool IsCLocale() {
+    return IsCodeset({"ANSI_X3.4-1968"});
+}
+} // namespace
+
+std::optional<std::string> ArgToDataBytes(const std::string& arg) {
+    // A Shift-JIS locale's text is already in the data files' code page.
+    if (IsAscii(arg) || IsCLocale() || IsCodeset({"SHIFT_JIS", "SJIS", "CP932", "WINDOWS-31J"}))
+        return arg;
+    return Convert(arg, "CP932");
+}
+
+std::optional<std::string> ArgToUtf8(const std::string& arg) {
+    if (IsAscii(arg) || IsCLocale() || IsCodeset({"UTF-8"}))
+        return arg;
+    return Convert(arg, "UTF-8");
+}
+
+void SetStdoutBinary() {}
 
 void PrintText(std::FILE* pStream, std::string_view strUtf8) {
     std::fwrite(strUtf8.data(), 1, strUtf8.size(), pStream);

@@ -4,19 +4,8 @@
 
 #include <windows.h>
 
+#include <fcntl.h>
 #include <io.h>
-
-namespace {
-std::string WideToUtf8(std::wstring_view str) {
-    if (str.empty())
-        return {};
-    const int nIn = static_cast<int>(str.size());
-    const int nOut = WideCharToMultiByte(CP_UTF8, 0, str.data(), nIn, nullptr, 0, nullptr, nullptr);
-    std::string out(static_cast<std::size_t>(nOut), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, str.data(), nIn, out.data(), nOut, nullptr, nullptr);
-    return out;
-}
-} // namespace
 
 std::vector<std::string> ArgsOf(int argc, wchar_t** argv) {
     std::vector<std::string> args;
@@ -43,6 +32,14 @@ std::optional<std::string> ArgToDataBytes(const std::string& arg) {
     WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide.data(), nIn, out.data(), nOut, nullptr,
                         nullptr);
     return out;
+}
+
+std::optional<std::string> ArgToUtf8(const std::string& arg) {
+    return arg; // already UTF-8, converted from the wide command line
+}
+
+void SetStdoutBinary() {
+    _setmode(_fileno(stdout), _O_BINARY);
 }
 
 void PrintText(std::FILE* pStream, std::string_view strUtf8) {

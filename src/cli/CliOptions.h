@@ -1,5 +1,7 @@
 #pragma once
 
+#include "data/TextCode.h"
+
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -9,11 +11,18 @@ enum class ECliJob { Trim, Dedup };
 
 struct SCliOptions {
     ECliJob job = ECliJob::Trim;
-    std::filesystem::path dataPath;
-    std::filesystem::path savePath; // as given: a file, or an existing folder
-    std::string strMarker;          // in the data files' code page
+    std::filesystem::path dataPath; // "-": standard input
+    std::filesystem::path
+        savePath; // as given: a file, an existing folder, or "-" for standard output
+    bool bDataFromStdin = false;
+    bool bSaveToStdout = false;
+    std::string strMarker;     // in code page 932, for ANSI data files
+    std::string strMarkerUtf8; // for UTF-8 data files
+    EEncodingRule encoding = EEncodingRule::Auto;
     bool bForce = false;
+    bool bQuiet = false;
     bool bHelp = false;
+    bool bVersion = false;
 };
 
 // Parses the arguments after the program name; on a usage error returns
@@ -22,3 +31,4 @@ std::optional<SCliOptions> ParseCliOptions(const std::vector<std::string>& args,
                                            std::string& strError);
 
 extern const char kCliUsage[];
+extern const char kCliVersion[];

@@ -10,7 +10,9 @@
 #include "data/PathText.h"
 #include "jobs/Jobs.h"
 
+#include <csignal>
 #include <cstdio>
+#include <functional>
 #include <string>
 #include <system_error>
 #include <vector>
@@ -19,20 +21,33 @@ namespace {
 
 enum EExit { kExitOk = 0, kExitFailed = 1, kExitUsage = 2, kExitRefused = 3 };
 
-void PrintLine(std::FILE* pStream, const std::string& strUtf8) {
+// One line for each message: the window's messages put the path on a line of its own.
+void PrintLine(std::FILE* pStream, std::string strUtf8) {
+    for (char& c : strUtf8)
+        if (c == '\n')
+            c = ' ';
     PrintText(pStream, (pStream == stderr ? "kelvane-cli: " : "") + strUtf8 + "\n");
 }
 
-void PrintMessages(CMemoryForm& form, std::FILE* pStream) {
-    for (const std::string& strMessage : form.m_messages)
-        PrintLine(pStream, strMessage);
-    form.m_messages.clear();
-}
+struct SPrinter {
+    std::FILE* pDone; // where completion lines go: stdout, or stderr when the rows go there
+    bool bQuiet;      // no completion lines at all
+};
 
-// Runs one job; prints what it said on stdout when it completed, on stderr otherwise.
-EJobResult Run(CMemoryForm& form, EJobResult (*pfnJob)(CToolForm&)) {
+// Runs one job and prints what it said: a completion line with strCounts after it,
+// or the failure on stderr.
+EJobResult Run(CMemoryForm& form, EJobResult (*pfnJob)(CToolForm&), const SPrinter& printer,
+               const std::function<std::string()>& counts) {
     const EJobResult result = pfnJob(form);
-    PrintMessages(form, result == EJobResult::Completed ? stdout : stderr);
+    const bool bDone = result == EJobResult::Completed;
+    for (std::size_t i = 0; i < form.m_messages.size(); ++i) {
+        if (!bDone)
+            PrintLine(stderr, form.m_messages[i]);
+        else if (!printer.bQuiet)
+            PrintLine(printer.pDone,
+                      form.m_messages[i] + (i + 1 == form.m_messages.size() ? counts() : ""));
+    }
+    form.m_messages.clear();
     return result;
 }
 
@@ -40,17 +55,30 @@ EJobResult Run(CMemoryForm& form, EJobResult (*pfnJob)(CToolForm&)) {
 // as the window composes it.
 std::filesystem::path ComposeSavePath(const SCliOptions& options) {
     std::error_code ec;
-    if (std::filesystem::is_directory(options.savePath, ec))
+    if (!options.bSaveToStdout && std::filesystem::is_directory(options.savePath, ec))
         return options.savePath / options.dataPath.filename();
     return options.savePath;
 }
 
-} // namespace
+// After a failed save: a SAVE that exists but is no file (a device, a FIFO) was left alone.
+void HintAtStdout(const std::filesystem::path& savePath) {
+    std::error_code ec;
+    const auto status = std::filesystem::status(savePath, ec);
+    if (!ec && std::filesystem::exists(status) && !std::filesystem::is_regular_file(status))
+        PrintLine(stderr, PathToUtf8(savePath) +
+                              " is not a regular file and was left as it is; give - as SAVE to "
+                              "write the rows to standard output");
+}
 
-static int RunCli(const std::vector<std::string>& args) {
+int RunCli(const std::vector<std::string>& args) {
     std::string strError;
     const auto options = ParseCliOptions(args, strError);
-    if (!options) {
+    if (options && options->bDataFromStdin && !options->bSaveToStdout) {
+        std::error_code ec;
+        if (std::filesystem::is_directory(options->savePath, ec))
+            strError = "a SAVE folder takes the data file's name, and standard input has none";
+    }
+    if (!options || !strError.empty()) {
         PrintLine(stderr, strError);
         std::fputs(kCliUsage, stderr);
         return kExitUsage;
@@ -59,17 +87,33 @@ static int RunCli(const std::vector<std::string>& args) {
         std::fputs(kCliUsage, stdout);
         return kExitOk;
     }
+    if (options->bVersion) {
+        std::fputs(kCliVersion, stdout);
+        return kExitOk;
+    }
 
     CMemoryForm form;
     form.m_strDataPath = options->dataPath;
+    form.m_bDataFromStdin = options->bDataFromStdin;
+    form.m_bSaveToStdout = options->bSaveToStdout;
     form.m_fieldPaths[IDC_DEST_PATH] = ComposeSavePath(*options);
     form.m_fieldBytes[IDC_MARKER] = options->strMarker;
+    form.m_fieldUtf8[IDC_MARKER] = options->strMarkerUtf8;
+    form.m_encodingRule = options->encoding;
     form.m_bAnswerYes = options->bForce;
+    if (options->bSaveToStdout)
+        SetStdoutBinary();
 
-    if (Run(form, RunLoadJob) != EJobResult::Completed)
+    const SPrinter printer{options->bSaveToStdout ? stderr : stdout, options->bQuiet};
+    const auto inCount = [&] { return " (" + std::to_string(form.m_listIn.Count()) + " 行)"; };
+    if (Run(form, RunLoadJob, printer, inCount) != EJobResult::Completed)
         return kExitFailed;
+    const auto inOutCount = [&] {
+        return " (" + std::to_string(form.m_listIn.Count()) + " 行 → " +
+               std::to_string(form.m_listOut.Count()) + " 行)";
+    };
     const EJobResult result =
-        Run(form, options->job == ECliJob::Trim ? RunConvertJob : RunDedupJob);
+        Run(form, options->job == ECliJob::Trim ? RunConvertJob : RunDedupJob, printer, inOutCount);
     switch (result) {
     case EJobResult::Completed:
         return kExitOk;
@@ -81,10 +125,14 @@ static int RunCli(const std::vector<std::string>& args) {
         }
         return kExitFailed;
     case EJobResult::Failed:
+        if (!options->bSaveToStdout)
+            HintAtStdout(form.m_fieldPaths[IDC_DEST_PATH]);
         break;
     }
     return kExitFailed;
 }
+
+} // namespace
 
 #ifdef _WIN32
 // The wide command line, so that any file name arrives whole, whatever the ANSI code page.
@@ -93,6 +141,9 @@ int wmain(int argc, wchar_t** argv) {
 }
 #else
 int main(int argc, char** argv) {
+    // A reader that goes away (head, a closed pipe) makes the write fail, which the save
+    // reports, instead of ending the program by a signal.
+    std::signal(SIGPIPE, SIG_IGN);
     return RunCli(ArgsOf(argc, argv));
 }
 #endif

@@ -4,29 +4,31 @@
 // not committed is removed. The platform twins live in AtomicFilePosix.cpp
 // and win/AtomicFileWin.cpp.
 
+#include "SaveTarget.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
 
-class CAtomicFile {
+class CAtomicFile : public CSaveTarget {
 public:
     explicit CAtomicFile(std::filesystem::path target) : m_target(std::move(target)) {}
     CAtomicFile(const CAtomicFile&) = delete;
     CAtomicFile& operator=(const CAtomicFile&) = delete;
-    ~CAtomicFile();
+    ~CAtomicFile() override;
 
     // Creates the temporary file; false when the target is not a file that may be written
     // (a folder, a device, a read-only file) or its folder cannot take a new file. A
     // symbolic link (POSIX) is followed: the file it names is the target.
-    bool Create();
-    bool Write(const char* pData, std::size_t nSize);
+    bool Create() override;
+    bool Write(const char* pData, std::size_t nSize) override;
     // Flushes the temporary file to disk and puts it in the target's place.
-    bool Commit();
+    bool Commit() override;
     // Removes the temporary file now; the target is untouched.
-    void Discard();
+    void Discard() override;
     // After a failed Commit: where the old content is when it could not be put back under
     // the target's name (only on Windows, where the old file is moved aside first); else empty.
-    const std::filesystem::path& StrandedBackup() const { return m_stranded; }
+    std::filesystem::path StrandedBackup() const override { return m_stranded; }
 
 private:
     std::filesystem::path m_target;

@@ -1,5 +1,6 @@
 #include "BatchReader.h"
 
+#include <cstring>
 #include <system_error>
 #include <utility>
 
@@ -9,8 +10,9 @@ constexpr std::size_t kReadBlock = 128 << 10;
 constexpr std::size_t kAhead = 3;
 } // namespace
 
-CBatchReader::CBatchReader(CByteSource& source, std::size_t nBatchRows, std::size_t nBatchBytes)
-    : m_source(source), m_nBatchRows(nBatchRows), m_nBatchBytes(nBatchBytes) {
+CBatchReader::CBatchReader(CByteSource& source, std::size_t nBatchRows, std::size_t nBatchBytes,
+                           EEncodingRule rule)
+    : m_source(source), m_nBatchRows(nBatchRows), m_nBatchBytes(nBatchBytes), m_rule(rule) {
     m_block.Reserve(kReadBlock);
     try {
         m_helper = std::thread([this] { Produce(); });
@@ -46,26 +48,89 @@ void CBatchReader::Publish(bool bFinal) {
     m_changed.notify_all();
 }
 
+bool CBatchReader::ReadStart(std::size_t& nRead, std::size_t& nStart) {
+    m_bStarted = true;
+    nRead = 0;
+    nStart = 0;
+    // A byte-order mark is three bytes: read until there are that many, or the end.
+    while (nRead < 3) {
+        const std::ptrdiff_t n = m_source.Read(m_block.Data() + nRead, kReadBlock - nRead);
+        if (n < 0) {
+            m_bReadFailed = true;
+            return false;
+        }
+        if (n == 0)
+            break;
+        nRead += static_cast<std::size_t>(n);
+    }
+    if (m_rule == EEncodingRule::Ansi)
+        return nRead > 0;
+    const auto* p = reinterpret_cast<const unsigned char*>(m_block.Data());
+    if (nRead >= 2 && ((p[0] == 0xFF && p[1] == 0xFE) || (p[0] == 0xFE && p[1] == 0xFF))) {
+        m_bUtf16 = true;
+        return false;
+    }
+    if (nRead >= 3 && p[0] == 0xEF && p[1] == 0xBB && p[2] == 0xBF) {
+        m_code = ETextCode::Utf8Bom;
+        nStart = 3;
+    } else if (m_rule == EEncodingRule::Utf8) {
+        m_code = ETextCode::Utf8;
+    }
+    return nRead > 0;
+}
+
+void CBatchReader::DecideCode() {
+    if (m_rule != EEncodingRule::Auto || m_code != ETextCode::Ansi || m_bUtf16)
+        return;
+    m_check.Finish();
+    if (!m_check.Invalid() && m_check.SawMultibyte())
+        m_code = ETextCode::Utf8;
+}
+
 void CBatchReader::ReadSome() {
     auto onLine = [this](std::string_view line) {
         m_filling.Append(line);
         if (m_filling.Count() >= m_nBatchRows || m_filling.ByteSize() >= m_nBatchBytes)
             Publish(false);
     };
+    // Only the Auto rule without a byte-order mark needs the bytes checked.
+    auto check = [this](std::string_view block) {
+        if (m_rule != EEncodingRule::Auto || m_code != ETextCode::Ansi || m_check.Invalid())
+            return;
+        // 0x1A ends the data, so what follows it is not looked at.
+        const void* pEof = std::memchr(block.data(), '\x1A', block.size());
+        if (pEof != nullptr)
+            block = block.substr(
+                0, static_cast<std::size_t>(static_cast<const char*>(pEof) - block.data()));
+        m_check.Feed(block);
+    };
     const std::size_t nPublishedBefore = m_nPublished;
     while (!m_bEnded && m_nPublished == nPublishedBefore) {
-        const std::ptrdiff_t nRead = m_source.Read(m_block.Data(), kReadBlock);
-        if (nRead < 0) {
-            m_bReadFailed = true;
+        std::size_t nRead = 0;
+        std::size_t nStart = 0;
+        bool bMore;
+        if (!m_bStarted) {
+            bMore = ReadStart(nRead, nStart);
+        } else {
+            const std::ptrdiff_t n = m_source.Read(m_block.Data(), kReadBlock);
+            m_bReadFailed = n < 0;
+            bMore = n > 0;
+            nRead = n > 0 ? static_cast<std::size_t>(n) : 0;
+        }
+        const std::string_view block(m_block.Data() + nStart, nRead - nStart);
+        if (bMore)
+            check(block);
+        if (m_bReadFailed || m_bUtf16) {
             m_bEnded = true;
-        } else if (nRead == 0 ||
-                   !m_splitter.Feed({m_block.Data(), static_cast<std::size_t>(nRead)}, onLine)) {
+        } else if (!bMore || !m_splitter.Feed(block, onLine)) {
             m_splitter.Finish(onLine);
             m_bEnded = true;
         }
     }
-    if (m_bEnded)
+    if (m_bEnded) {
+        DecideCode();
         Publish(true);
+    }
 }
 
 void CBatchReader::Produce() {

@@ -1,11 +1,16 @@
 #pragma once
 // Reads a byte source and splits it into batches of rows on a helper thread,
 // so that reading and splitting the next rows overlaps with storing the last
-// batch. Where no thread can be started it reads on the caller's thread.
+// batch. Where no thread can be started it reads on the caller's thread. On
+// the way it decides the data's text code by the rule it is given, in the same
+// pass: a UTF-8 byte-order mark is taken off the first row, and bytes that
+// start as UTF-16 give no rows at all.
 
 #include "ByteSource.h"
 #include "LineSplitter.h"
 #include "RowList.h"
+#include "TextCode.h"
+#include "Utf8Check.h"
 
 #include <condition_variable>
 #include <cstddef>
@@ -16,7 +21,8 @@
 
 class CBatchReader {
 public:
-    CBatchReader(CByteSource& source, std::size_t nBatchRows, std::size_t nBatchBytes);
+    CBatchReader(CByteSource& source, std::size_t nBatchRows, std::size_t nBatchBytes,
+                 EEncodingRule rule = EEncodingRule::Auto);
     ~CBatchReader();
     CBatchReader(const CBatchReader&) = delete;
     CBatchReader& operator=(const CBatchReader&) = delete;
@@ -26,11 +32,20 @@ public:
     bool Next(CRowList& batch);
     // True when the rows ended because the source failed to read.
     bool ReadFailed() const { return m_bReadFailed; }
+    // Once Next has returned false: the code of every row read, and whether the bytes
+    // began as UTF-16 (FF FE or FE FF), which cannot be rows of bytes.
+    ETextCode Code() const { return m_code; }
+    bool IsUtf16() const { return m_bUtf16; }
 
 private:
     void Produce();
     // Reads and splits until at least one batch is full or the file has ended.
     void ReadSome();
+    // Reads the first bytes and looks at how they begin; the bytes that are text, from
+    // nStart on, are then in m_block. False when the source ended or failed there.
+    bool ReadStart(std::size_t& nRead, std::size_t& nStart);
+    // Decides the code once the last byte is read.
+    void DecideCode();
     void Publish(bool bFinal);
 
     CByteSource& m_source;
@@ -39,6 +54,11 @@ private:
     CLineSplitter m_splitter;
     CRowList m_filling;
     CPodArray<char> m_block;
+    const EEncodingRule m_rule;
+    CUtf8Check m_check;      // only with the Auto rule
+    bool m_bStarted = false; // the first bytes were looked at
+    ETextCode m_code = ETextCode::Ansi;
+    bool m_bUtf16 = false;
     bool m_bEnded = false;        // no more bytes will be read
     std::size_t m_nPublished = 0; // batches handed over so far
 

@@ -2,6 +2,11 @@
 
 #include "PathText.h"
 
+#ifdef _WIN32
+#include <fcntl.h>
+#include <io.h>
+#endif
+
 #include <new>
 #include <system_error>
 
@@ -20,7 +25,7 @@ std::unique_ptr<CFileSource> CFileSource::Open(const std::filesystem::path& path
         return nullptr;
     // Reads come in large blocks; a stream buffer would only copy them once more.
     std::setvbuf(pFile, nullptr, _IONBF, 0);
-    std::unique_ptr<CFileSource> source(new (std::nothrow) CFileSource(pFile));
+    std::unique_ptr<CFileSource> source(new (std::nothrow) CFileSource(pFile, true));
     if (!source) {
         // Without this the handle would stay open, and a later save over the file would fail.
         std::fclose(pFile);
@@ -29,8 +34,17 @@ std::unique_ptr<CFileSource> CFileSource::Open(const std::filesystem::path& path
     return source;
 }
 
+std::unique_ptr<CFileSource> CFileSource::Stdin() {
+#ifdef _WIN32
+    // Text mode would turn CR LF into LF and stop at 0x1A before the reading rules see them.
+    _setmode(_fileno(stdin), _O_BINARY);
+#endif
+    return std::unique_ptr<CFileSource>(new CFileSource(stdin, false));
+}
+
 CFileSource::~CFileSource() {
-    std::fclose(m_pFile);
+    if (m_bOwned)
+        std::fclose(m_pFile);
 }
 
 std::ptrdiff_t CFileSource::Read(char* pBuffer, std::size_t nSize) {

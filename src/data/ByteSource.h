@@ -19,10 +19,13 @@ class CFileSource : public CByteSource {
 public:
     // Null when the file cannot be opened.
     static std::unique_ptr<CFileSource> Open(const std::filesystem::path& path);
+    // Standard input, read as bytes; it stays open afterwards.
+    static std::unique_ptr<CFileSource> Stdin();
     ~CFileSource() override;
     std::ptrdiff_t Read(char* pBuffer, std::size_t nSize) override;
 
 private:
-    explicit CFileSource(std::FILE* pFile) : m_pFile(pFile) {}
+    CFileSource(std::FILE* pFile, bool bOwned) : m_pFile(pFile), m_bOwned(bOwned) {}
     std::FILE* m_pFile;
+    bool m_bOwned;
 };

@@ -19,9 +19,13 @@ public:
     void AppendRows(ERowList list, const CRowList& batch) override { Rows(list).AppendAll(batch); }
     void ReplaceRows(ERowList list, CRowList&& rows) override;
     void TruncateRows(ERowList list, std::size_t nCount) override { Rows(list).Truncate(nCount); }
+    void SetRowsCode(ERowList list, std::size_t nFirst, ETextCode code) override {
+        Rows(list).SetCodeFrom(nFirst, code);
+    }
 
     std::filesystem::path GetFieldPath(int nId) override { return m_fieldPaths[nId]; }
     std::string GetFieldBytes(int nId) override { return m_fieldBytes[nId]; }
+    std::string GetFieldUtf8(int nId) override { return m_fieldUtf8[nId]; }
     void EnableButton(int nId) override { m_enabled.insert(nId); }
     void SetProgressPos(int nPos) override { m_nProgressPos = nPos; }
 
@@ -29,12 +33,21 @@ public:
     bool AskYesNo(std::string_view strUtf8) override;
 
     std::filesystem::path GetDataPath() override { return m_strDataPath; }
-    // One data file a run, as in kelvane-cli.
-    std::vector<std::filesystem::path> GetChosenDataFiles() override { return {m_strDataPath}; }
+    // One data file a run, as in kelvane-cli; none to guard when a stream takes its place.
+    std::vector<std::filesystem::path> GetChosenDataFiles() override {
+        if (m_bDataFromStdin || m_bSaveToStdout)
+            return {};
+        return {m_strDataPath};
+    }
     int GetLastRow() override { return m_nLastRow; }
     void SetLastRow(int nLastRow) override { m_nLastRow = nLastRow; }
     CUniqueRows& GetUnique() override { return m_arrUnique; }
     const CLeadByteRule& GetLeadBytes() override { return m_leadBytes; }
+    EEncodingRule GetEncodingRule() override { return m_encodingRule; }
+    // Standard input when m_bDataFromStdin, else the file.
+    std::unique_ptr<CByteSource> OpenDataSource(const std::filesystem::path& path) override;
+    // Standard output when m_bSaveToStdout, else the file.
+    std::unique_ptr<CSaveTarget> MakeSaveTarget(const std::filesystem::path& path) override;
 
     CRowList& Rows(ERowList list) { return list == ERowList::In ? m_listIn : m_listOut; }
 
@@ -46,7 +59,11 @@ public:
     CLeadByteRule m_leadBytes = CLeadByteRule::Cp932();
 
     std::map<int, std::filesystem::path> m_fieldPaths; // IDC_DEST_PATH
-    std::map<int, std::string> m_fieldBytes;           // IDC_MARKER
+    std::map<int, std::string> m_fieldBytes;           // IDC_MARKER, ANSI
+    std::map<int, std::string> m_fieldUtf8;            // IDC_MARKER, UTF-8
+    EEncodingRule m_encodingRule = EEncodingRule::Auto;
+    bool m_bDataFromStdin = false;
+    bool m_bSaveToStdout = false;
     std::set<int> m_enabled;
     int m_nProgressPos = 0;
     std::vector<std::string> m_messages;  // shown, in order

@@ -3,8 +3,8 @@
 #include <system_error>
 #include <utility>
 
-CRowGatherer::CRowGatherer(const CRowList& source, std::filesystem::path savePath)
-    : m_source(source), m_writer(std::move(savePath)) {
+CRowGatherer::CRowGatherer(const CRowList& source, std::unique_ptr<CSaveTarget> pTarget, bool bBom)
+    : m_source(source), m_writer(std::move(pTarget)), m_bBom(bBom) {
     m_arrPicks.Reserve(source.Count());
     try {
         m_helper = std::thread([this] { Follow(); });
@@ -35,7 +35,9 @@ void CRowGatherer::Publish(std::size_t nCount) {
 
 void CRowGatherer::Gather(std::size_t nFrom, std::size_t nTo) {
     for (std::size_t i = nFrom; i < nTo; ++i) {
-        const std::string_view row = m_source.Row(m_arrPicks[i]);
+        const std::size_t nPick = m_arrPicks[i];
+        const std::string_view row = m_source.Row(nPick);
+        m_rows.SetCode(m_source.CodeOf(nPick));
         m_rows.Append(row);
         // A write that failed stays failed; the rows are still wanted for the list.
         if (m_bWriting)
@@ -45,7 +47,7 @@ void CRowGatherer::Gather(std::size_t nFrom, std::size_t nTo) {
 
 void CRowGatherer::Follow() {
     try {
-        m_bWriting = m_writer.Create();
+        m_bWriting = m_writer.Create(m_bBom);
         std::size_t nDone = 0;
         for (;;) {
             std::size_t nReady;

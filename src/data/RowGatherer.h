@@ -14,13 +14,15 @@
 #include <cstdint>
 #include <exception>
 #include <filesystem>
+#include <memory>
 #include <mutex>
 #include <thread>
 
 class CRowGatherer {
 public:
-    // The source list must stay as it is until Finish returns.
-    CRowGatherer(const CRowList& source, std::filesystem::path savePath);
+    // The source list must stay as it is until Finish returns. bBom: the save file
+    // starts with a UTF-8 byte-order mark.
+    CRowGatherer(const CRowList& source, std::unique_ptr<CSaveTarget> pTarget, bool bBom);
     // Stops the helper; a save file that was not committed is removed.
     ~CRowGatherer();
     CRowGatherer(const CRowGatherer&) = delete;
@@ -48,6 +50,7 @@ private:
     // The helper's alone until Finish has joined it.
     CRowList m_rows;
     CSaveFileWriter m_writer;
+    const bool m_bBom;
     bool m_bWriting = false; // the save file is created and every write so far went through
     std::exception_ptr m_pFailure;
 

@@ -1,16 +1,62 @@
 #include "RowList.h"
 
+#include <algorithm>
 #include <new>
+
+void CRowList::StartRun(ETextCode code) {
+    // A run that holds no row yet is only relabelled.
+    if (!m_runs.empty() && m_runs.back().nFirst == Count())
+        m_runs.back().code = code;
+    else
+        m_runs.push_back({Count(), code});
+    m_tailCode = code;
+}
+
+ETextCode CRowList::CodeOfSlow(std::size_t i) const {
+    const auto it = std::upper_bound(m_runs.begin(), m_runs.end(), i,
+                                     [](std::size_t n, const SRun& run) { return n < run.nFirst; });
+    return std::prev(it)->code;
+}
+
+void CRowList::SetCodeFrom(std::size_t nFirst, ETextCode code) {
+    while (!m_runs.empty() && m_runs.back().nFirst >= nFirst)
+        m_runs.pop_back();
+    m_tailCode = m_runs.empty() ? ETextCode::Ansi : m_runs.back().code;
+    if (code != m_tailCode && nFirst < Count()) {
+        m_runs.push_back({nFirst, code});
+        m_tailCode = code;
+    }
+    m_code = code;
+}
+
+bool CRowList::HasBom() const {
+    return std::any_of(m_runs.begin(), m_runs.end(),
+                       [](const SRun& run) { return run.code == ETextCode::Utf8Bom; });
+}
 
 void CRowList::AppendAll(const CRowList& rows) {
     if (rows.Empty())
         return;
+    const std::size_t nBase = Count();
+    // The runs are room-checked first, so that a failed allocation changes nothing.
+    m_runs.reserve(m_runs.size() + rows.m_runs.size() + 1);
     m_arrBytes.Grow(rows.ByteSize());
     m_arrEnds.Grow(rows.Count());
-    const std::size_t nBase = m_arrBytes.Size();
+    const std::size_t nByteBase = m_arrBytes.Size();
     m_arrBytes.Append(rows.m_arrBytes.Data(), rows.ByteSize());
     for (std::size_t i = 0; i < rows.Count(); ++i)
-        m_arrEnds.PushBack(nBase + rows.m_arrEnds[i]);
+        m_arrEnds.PushBack(nByteBase + rows.m_arrEnds[i]);
+    const ETextCode first = rows.CodeOf(0);
+    if (first != m_tailCode) {
+        m_runs.push_back({nBase, first});
+        m_tailCode = first;
+    }
+    for (const SRun& run : rows.m_runs) {
+        if (run.nFirst > 0 && run.code != m_tailCode) {
+            m_runs.push_back({nBase + run.nFirst, run.code});
+            m_tailCode = run.code;
+        }
+    }
 }
 
 void CRowList::Truncate(std::size_t nCount) {
@@ -18,19 +64,29 @@ void CRowList::Truncate(std::size_t nCount) {
         return;
     m_arrBytes.Truncate(nCount == 0 ? 0 : m_arrEnds[nCount - 1]);
     m_arrEnds.Truncate(nCount);
+    while (!m_runs.empty() && m_runs.back().nFirst >= nCount)
+        m_runs.pop_back();
+    m_tailCode = m_runs.empty() ? ETextCode::Ansi : m_runs.back().code;
 }
 
 void CRowList::Clear() {
     m_arrBytes.Truncate(0);
     m_arrEnds.Truncate(0);
+    m_runs.clear();
+    m_code = m_tailCode = ETextCode::Ansi;
 }
 
 void CRowList::Free() {
     m_arrBytes.Free();
     m_arrEnds.Free();
+    std::vector<SRun>().swap(m_runs);
+    m_code = m_tailCode = ETextCode::Ansi;
 }
 
 void CRowList::Swap(CRowList& other) noexcept {
     m_arrBytes.Swap(other.m_arrBytes);
     m_arrEnds.Swap(other.m_arrEnds);
+    m_runs.swap(other.m_runs);
+    std::swap(m_code, other.m_code);
+    std::swap(m_tailCode, other.m_tailCode);
 }

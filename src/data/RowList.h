@@ -2,12 +2,16 @@
 // The rows of one list (the input list or the output list) as bytes: one
 // growing buffer and the offset where each row ends. Rows are appended at the
 // end and the list is emptied as a whole; nothing is ever inserted, sorted or
-// transcoded, so the bytes read are the bytes written.
+// transcoded, so the bytes read are the bytes written. Each row also carries
+// the text code of the data file it came from, kept as runs of rows that share
+// one, so a list of one file's rows holds a single run or none.
 
 #include "PodArray.h"
+#include "TextCode.h"
 
 #include <cstddef>
 #include <string_view>
+#include <vector>
 
 class CRowList {
 public:
@@ -24,14 +28,30 @@ public:
     }
 
     void Append(std::string_view text) {
+        if (m_code != m_tailCode)
+            StartRun(m_code);
         // Both arrays grow before either changes, so a failed allocation leaves the list as it was.
         m_arrBytes.Grow(text.size());
         m_arrEnds.Grow(1);
         m_arrBytes.Append(text.data(), text.size());
         m_arrEnds.PushBack(m_arrBytes.Size());
     }
-    // Appends every row of another list, in order.
+    // Appends every row of another list, in order, each with its code.
     void AppendAll(const CRowList& rows);
+
+    // The code of the rows that Append adds from now on (ANSI at first).
+    void SetCode(ETextCode code) { m_code = code; }
+    // Gives rows [nFirst, Count()) the code, and Append's rows after them too.
+    void SetCodeFrom(std::size_t nFirst, ETextCode code);
+    ETextCode CodeOf(std::size_t i) const {
+        if (m_runs.empty() || i < m_runs.front().nFirst)
+            return ETextCode::Ansi;
+        if (m_runs.size() == 1)
+            return m_runs.front().code;
+        return CodeOfSlow(i);
+    }
+    // True when any row came from a data file that began with a byte-order mark.
+    bool HasBom() const;
 
     // Takes back the rows from index nCount on.
     void Truncate(std::size_t nCount);
@@ -42,6 +62,16 @@ public:
     void Swap(CRowList& other) noexcept;
 
 private:
+    struct SRun {
+        std::size_t nFirst; // the first row of the run; it lasts until the next run
+        ETextCode code;
+    };
+    void StartRun(ETextCode code);
+    ETextCode CodeOfSlow(std::size_t i) const;
+
     CPodArray<char> m_arrBytes;
     CPodArray<std::size_t> m_arrEnds;
+    std::vector<SRun> m_runs;               // none while every row is ANSI
+    ETextCode m_code = ETextCode::Ansi;     // for rows that Append adds
+    ETextCode m_tailCode = ETextCode::Ansi; // of the last run, ANSI when there is none
 };

@@ -4,19 +4,21 @@ namespace {
 constexpr std::size_t kBufferSize = 1 << 20;
 } // namespace
 
-bool CSaveFileWriter::Create() {
+bool CSaveFileWriter::Create(bool bBom) {
     m_buffer.Reserve(kBufferSize);
-    return m_file.Create();
+    if (bBom)
+        m_buffer.Append("\xEF\xBB\xBF", 3);
+    return m_pTarget->Create();
 }
 
 bool CSaveFileWriter::Flush() {
-    const bool bOk = m_file.Write(m_buffer.Data(), m_buffer.Size());
+    const bool bOk = m_pTarget->Write(m_buffer.Data(), m_buffer.Size());
     m_buffer.Truncate(0);
     return bOk;
 }
 
 bool CSaveFileWriter::Fail() {
-    m_file.Discard();
+    m_pTarget->Discard();
     return false;
 }
 
@@ -26,7 +28,8 @@ bool CSaveFileWriter::WriteRow(std::string_view row) {
             return Fail();
         // A row larger than the buffer goes out directly.
         if (row.size() + 2 > kBufferSize)
-            return (m_file.Write(row.data(), row.size()) && m_file.Write("\r\n", 2)) || Fail();
+            return (m_pTarget->Write(row.data(), row.size()) && m_pTarget->Write("\r\n", 2)) ||
+                   Fail();
     }
     m_buffer.Append(row.data(), row.size());
     m_buffer.Append("\r\n", 2);
@@ -35,17 +38,17 @@ bool CSaveFileWriter::WriteRow(std::string_view row) {
 
 bool CSaveFileWriter::Commit() {
     try {
-        return (Flush() && m_file.Commit()) || Fail();
+        return (Flush() && m_pTarget->Commit()) || Fail();
     } catch (...) {
         Fail();
         throw;
     }
 }
 
-bool WriteSaveFile(const std::filesystem::path& path, const CRowList& rows,
+bool WriteSaveFile(std::unique_ptr<CSaveTarget> pTarget, const CRowList& rows, bool bBom,
                    std::filesystem::path* pStranded) {
-    CSaveFileWriter writer(path);
-    if (!writer.Create())
+    CSaveFileWriter writer(std::move(pTarget));
+    if (!writer.Create(bBom))
         return false;
     for (std::size_t i = 0; i < rows.Count(); ++i)
         if (!writer.WriteRow(rows.Row(i)))
@@ -55,4 +58,8 @@ bool WriteSaveFile(const std::filesystem::path& path, const CRowList& rows,
     if (pStranded != nullptr)
         *pStranded = writer.StrandedBackup();
     return false;
+}
+
+bool WriteSaveFile(const std::filesystem::path& path, const CRowList& rows) {
+    return WriteSaveFile(std::make_unique<CAtomicFile>(path), rows, false);
 }

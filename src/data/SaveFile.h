@@ -5,6 +5,7 @@
 #include "RowList.h"
 
 #include <filesystem>
+#include <memory>
 #include <string_view>
 
 // Writes rows to a save file, each followed by CR LF, through a buffer, so that
@@ -14,20 +15,22 @@
 // failure message.
 class CSaveFileWriter {
 public:
-    explicit CSaveFileWriter(std::filesystem::path path) : m_file(std::move(path)) {}
+    explicit CSaveFileWriter(std::unique_ptr<CSaveTarget> pTarget)
+        : m_pTarget(std::move(pTarget)) {}
 
-    bool Create();
+    // bBom: the file starts with a UTF-8 byte-order mark.
+    bool Create(bool bBom = false);
     bool WriteRow(std::string_view row);
     bool Commit();
     // After a failed Commit: where the old content is, when it could not be put back.
-    const std::filesystem::path& StrandedBackup() const { return m_file.StrandedBackup(); }
+    std::filesystem::path StrandedBackup() const { return m_pTarget->StrandedBackup(); }
 
 private:
     bool Flush();
     // Removes the file at once; false, for the caller to return.
     bool Fail();
 
-    CAtomicFile m_file;
+    std::unique_ptr<CSaveTarget> m_pTarget;
     CPodArray<char> m_buffer;
 };
 
@@ -35,5 +38,7 @@ private:
 // content in one step; false when it could not, and then the file is as it was,
 // or, in the rare case that the old file could not be put back, its content is
 // in the file that pStranded is set to.
-bool WriteSaveFile(const std::filesystem::path& path, const CRowList& rows,
+bool WriteSaveFile(std::unique_ptr<CSaveTarget> pTarget, const CRowList& rows, bool bBom,
                    std::filesystem::path* pStranded = nullptr);
+// The same into the file at path, without a byte-order mark.
+bool WriteSaveFile(const std::filesystem::path& path, const CRowList& rows);

@@ -7,6 +7,7 @@ namespace texts {
 inline constexpr char kDefaultMarker[] = "regist_pernad.cgi";
 
 inline constexpr char kLoadDone[] = "データファイル読み込み完了";
+inline constexpr char kLoadDoneUtf8[] = "データファイル読み込み完了 (UTF-8)";
 inline constexpr char kConvertDone[] = "データ変換&&ファイル保存完了";
 inline constexpr char kDedupDone[] = "URL重複削除処理完了";
 inline constexpr char kNoSavePath[] = "保存先アドレスが未入力です。";
@@ -15,6 +16,8 @@ inline constexpr char kThreadCreateError[] = "RECV THREAD CREATE ERROR!!";
 // Followed by a line break and the path concerned.
 inline constexpr char kDataOpenFailed[] = "データファイルを開けませんでした。";
 inline constexpr char kDataReadFailed[] = "データファイルの読み込みに失敗しました。";
+inline constexpr char kUtf16Unsupported[] =
+    "データファイルの文字コード (UTF-16) には対応していません。";
 inline constexpr char kSaveFailed[] = "保存ファイルに書き込めませんでした。";
 // After the save failure and its path, when the old file could not be put back.
 inline constexpr char kOldContentKept[] = "元の内容は次のファイルに残っています。";

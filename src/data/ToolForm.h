@@ -10,12 +10,16 @@
 // carries out on its own thread. A job appends rows in batches, so a million
 // rows cost a few thousand calls.
 
+#include "ByteSource.h"
 #include "LeadByte.h"
 #include "RowList.h"
+#include "SaveTarget.h"
+#include "TextCode.h"
 #include "UniqueRows.h"
 
 #include <cstddef>
 #include <filesystem>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -34,10 +38,14 @@ public:
     virtual void ReplaceRows(ERowList list, CRowList&& rows) = 0;
     // Takes back the rows from index nCount on: what a failed job appended.
     virtual void TruncateRows(ERowList list, std::size_t nCount) = 0;
+    // Gives the rows from index nFirst on the text code that their load decided.
+    virtual void SetRowsCode(ERowList list, std::size_t nFirst, ETextCode code) = 0;
 
-    // The text of an edit field: the save path field as a path, the marker field as ANSI bytes.
+    // The text of an edit field: the save path field as a path, the marker field as bytes
+    // in the ANSI code page or in UTF-8.
     virtual std::filesystem::path GetFieldPath(int nId) = 0;
     virtual std::string GetFieldBytes(int nId) = 0;
+    virtual std::string GetFieldUtf8(int nId) = 0;
     virtual void EnableButton(int nId) = 0;
     virtual void SetProgressPos(int nPos) = 0;
 
@@ -55,4 +63,10 @@ public:
     virtual CUniqueRows& GetUnique() = 0; // m_arrUnique
     // The lead-byte rule of the ANSI code page the rows are written in.
     virtual const CLeadByteRule& GetLeadBytes() = 0;
+    // How the load decides a data file's text code.
+    virtual EEncodingRule GetEncodingRule() { return EEncodingRule::Auto; }
+    // Where the load's bytes come from: the file at path; null when it cannot be opened.
+    virtual std::unique_ptr<CByteSource> OpenDataSource(const std::filesystem::path& path);
+    // Where a save file's bytes go: the file at path, replaced whole on success.
+    virtual std::unique_ptr<CSaveTarget> MakeSaveTarget(const std::filesystem::path& path);
 };

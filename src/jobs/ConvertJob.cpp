@@ -10,7 +10,12 @@ EJobResult RunConvertJob(CToolForm& form) {
     std::filesystem::path savePath;
     if (!AcceptSavePath(form, savePath))
         return EJobResult::Stopped;
-    const CMarkerSearch marker(form.GetFieldBytes(IDC_MARKER), form.GetLeadBytes());
+    // Each row is searched by the code of its data file. In UTF-8 no character starts
+    // with a continuation byte, and the marker, itself UTF-8, never begins with one, so
+    // every place where its bytes match is a character boundary: no lead bytes to mind.
+    const CMarkerSearch ansiMarker(form.GetFieldBytes(IDC_MARKER), form.GetLeadBytes());
+    const CLeadByteRule utf8Rule;
+    const CMarkerSearch utf8Marker(form.GetFieldUtf8(IDC_MARKER), utf8Rule);
     const CRowList& input = form.GetRows(ERowList::In);
     const std::size_t nOutBefore = form.GetRows(ERowList::Out).Count();
     try {
@@ -33,7 +38,10 @@ EJobResult RunConvertJob(CToolForm& form) {
             if (nLastRow < 0 || i > static_cast<std::size_t>(nLastRow))
                 break;
             const std::string_view row = input.Row(i);
+            const ETextCode code = input.CodeOf(i);
+            const CMarkerSearch& marker = IsUtf8(code) ? utf8Marker : ansiMarker;
             if (const auto nPos = marker.Find(row)) {
+                batch.SetCode(code);
                 batch.Append(row.substr(0, *nPos + marker.Length()));
                 nLastMatch = static_cast<int>(i);
             }
@@ -51,7 +59,8 @@ EJobResult RunConvertJob(CToolForm& form) {
     return SaveAndReport(
         form, savePath, texts::kConvertDone,
         [&](std::filesystem::path& stranded) {
-            return WriteSaveFile(savePath, form.GetRows(ERowList::Out), &stranded);
+            return WriteSaveFile(form.MakeSaveTarget(savePath), form.GetRows(ERowList::Out),
+                                 input.HasBom(), &stranded);
         },
         [&] { form.TruncateRows(ERowList::Out, nOutBefore); });
 }

@@ -20,7 +20,7 @@ EJobResult RunDedupJob(CToolForm& form) {
     try {
         // Every input row is compared once, in order; the first of each text is kept.
         unique.Reserve(input.Count());
-        output.emplace(input, savePath);
+        output.emplace(input, form.MakeSaveTarget(savePath), input.HasBom());
         for (std::size_t nFirst = 0; nFirst < input.Count(); nFirst += kBatchRows) {
             const std::size_t nEnd = std::min(input.Count(), nFirst + kBatchRows);
             output->Publish(unique.AddAll(input, nFirst, nEnd, output->NextPicks()));

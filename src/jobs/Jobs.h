@@ -27,5 +27,7 @@ EJobResult RunDedupJob(CToolForm& form);
 
 // Reads the data file at path into the input list and sets the row figure.
 EJobResult LoadDataFile(CToolForm& form, const std::filesystem::path& path);
-// The same from any source of bytes; path only names the file in messages.
-EJobResult LoadRows(CToolForm& form, CByteSource& source, const std::filesystem::path& path);
+// The same from any source of bytes; path only names the file in messages. On
+// completion, pCode (if given) is the text code that the load decided.
+EJobResult LoadRows(CToolForm& form, CByteSource& source, const std::filesystem::path& path,
+                    ETextCode* pCode = nullptr);

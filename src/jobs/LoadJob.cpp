@@ -14,11 +14,14 @@ namespace {
 constexpr std::size_t kMaxRows = INT_MAX;
 } // namespace
 
-EJobResult LoadRows(CToolForm& form, CByteSource& source, const std::filesystem::path& path) {
+EJobResult LoadRows(CToolForm& form, CByteSource& source, const std::filesystem::path& path,
+                    ETextCode* pCode) {
     const std::size_t nBefore = form.GetRows(ERowList::In).Count();
     bool bReadFailed = false;
+    bool bUtf16 = false;
+    ETextCode code = ETextCode::Ansi;
     try {
-        CBatchReader reader(source, kBatchRows, kBatchBytes);
+        CBatchReader reader(source, kBatchRows, kBatchBytes, form.GetEncodingRule());
         CRowList batch;
         while (reader.Next(batch)) {
             if (batch.Count() > kMaxRows - form.GetRows(ERowList::In).Count())
@@ -26,32 +29,40 @@ EJobResult LoadRows(CToolForm& form, CByteSource& source, const std::filesystem:
             form.AppendRows(ERowList::In, batch);
         }
         bReadFailed = reader.ReadFailed();
+        bUtf16 = reader.IsUtf16();
+        code = reader.Code();
+        // The rows went in before the end of the file decided their code.
+        if (!bReadFailed && code != ETextCode::Ansi)
+            form.SetRowsCode(ERowList::In, nBefore, code);
     } catch (const std::exception&) {
         form.TruncateRows(ERowList::In, nBefore);
         ReportOutOfMemory(form);
         return EJobResult::Failed;
     }
-    if (bReadFailed) {
+    if (bReadFailed || bUtf16) {
         form.TruncateRows(ERowList::In, nBefore);
-        ReportWithPath(form, texts::kDataReadFailed, path);
+        ReportWithPath(form, bUtf16 ? texts::kUtf16Unsupported : texts::kDataReadFailed, path);
         return EJobResult::Failed;
     }
     form.SetLastRow(static_cast<int>(form.GetRows(ERowList::In).Count()) - 1);
+    if (pCode != nullptr)
+        *pCode = code;
     return EJobResult::Completed;
 }
 
 EJobResult LoadDataFile(CToolForm& form, const std::filesystem::path& path) {
     EJobResult result;
+    ETextCode code = ETextCode::Ansi;
     {
-        const std::unique_ptr<CFileSource> file = CFileSource::Open(path);
+        const std::unique_ptr<CByteSource> file = form.OpenDataSource(path);
         if (!file) {
             ReportWithPath(form, texts::kDataOpenFailed, path);
             return EJobResult::Failed;
         }
-        result = LoadRows(form, *file, path);
+        result = LoadRows(form, *file, path, &code);
     } // the file is closed before the user is told
     if (result == EJobResult::Completed)
-        form.ShowMessage(texts::kLoadDone);
+        form.ShowMessage(IsUtf8(code) ? texts::kLoadDoneUtf8 : texts::kLoadDone);
     return result;
 }
 

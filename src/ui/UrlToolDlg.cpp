@@ -2,6 +2,7 @@
 
 #include "WorkerMessages.h"
 #include "app/AboutDlg.h"
+#include "data/PathText.h"
 #include "data/Texts.h"
 #include "jobs/Jobs.h"
 #include "res/resource.h"
@@ -9,6 +10,7 @@
 #include "win/Text.h"
 
 #include <commdlg.h>
+#include <shellapi.h>
 #include <shlobj.h>
 
 #include <cwchar>
@@ -55,8 +57,10 @@ struct SUrlToolDlgMap {
         OnMessage(WM_APP_APPEND_ROWS, &CUrlToolDlg::OnAppendRows),
         OnMessage(WM_APP_REPLACE_ROWS, &CUrlToolDlg::OnReplaceRows),
         OnMessage(WM_APP_TRUNCATE_ROWS, &CUrlToolDlg::OnTruncateRows),
+        OnMessage(WM_APP_SET_ROWS_CODE, &CUrlToolDlg::OnSetRowsCode),
         OnMessage(WM_APP_ENABLE_BUTTON, &CUrlToolDlg::OnEnableButton),
         OnMessage(WM_APP_JOB_ENDED, &CUrlToolDlg::OnJobEnded),
+        OnMessage(WM_DROPFILES, &CUrlToolDlg::OnDropFiles),
     };
 };
 
@@ -97,6 +101,13 @@ BOOL CUrlToolDlg::OnInitDialog() {
     InitListColumns(m_listIn);
     InitListColumns(m_listOut);
     ResetForm();
+    ::DragAcceptFiles(m_hWnd, TRUE);
+    // A file dropped on the exe's icon, or sent to it, is chosen as if picked with "・・・".
+    if (!m_strStartPath.empty()) {
+        std::error_code ec;
+        const std::filesystem::path full = std::filesystem::absolute(m_strStartPath, ec);
+        ChooseDroppedFile(ec ? m_strStartPath : full);
+    }
     return TRUE;
 }
 
@@ -163,12 +174,40 @@ void CUrlToolDlg::OnBrowseData() {
     ofn.Flags = OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT | OFN_EXPLORER;
     if (!UiSeams().pfnGetOpenFileName(&ofn))
         return;
-    m_strDataPath = std::filesystem::path(strFile.c_str());
+    ChooseDataFile(strFile.c_str());
+}
+
+void CUrlToolDlg::ChooseDataFile(const std::filesystem::path& path) {
+    m_strDataPath = path;
     m_strDataName = m_strDataPath.filename().wstring();
     m_arrChosenData.push_back(m_strDataPath);
     UpdateData(false);
     SetDlgItemText(IDC_DATA_PATH, m_strDataPath.wstring());
     EnableButton(IDC_LOAD);
+}
+
+void CUrlToolDlg::ChooseDroppedFile(const std::filesystem::path& path) {
+    const DWORD dwAttributes = ::GetFileAttributesW(LongPathForm(path).c_str());
+    if (path.empty() ||
+        (dwAttributes != INVALID_FILE_ATTRIBUTES && (dwAttributes & FILE_ATTRIBUTE_DIRECTORY)))
+        return; // a folder holds no rows
+    m_rowsIn.Free();
+    ShowRowCount(ERowList::In, false);
+    ChooseDataFile(path);
+}
+
+LRESULT CUrlToolDlg::OnDropFiles(WPARAM wParam, LPARAM) {
+    const HDROP hDrop = reinterpret_cast<HDROP>(wParam);
+    std::wstring strFirst;
+    if (!m_bJobRunning && ::DragQueryFileW(hDrop, 0xFFFFFFFF, nullptr, 0) > 0) {
+        const UINT nLength = ::DragQueryFileW(hDrop, 0, nullptr, 0);
+        strFirst.resize(nLength + 1);
+        strFirst.resize(::DragQueryFileW(hDrop, 0, strFirst.data(), nLength + 1));
+    }
+    ::DragFinish(hDrop);
+    // While a job runs the input list is the job's; the drop is ignored.
+    ChooseDroppedFile(strFirst);
+    return 0;
 }
 
 void CUrlToolDlg::OnBrowseDest() {
@@ -239,12 +278,21 @@ void CUrlToolDlg::TruncateRows(ERowList list, std::size_t nCount) {
     SendMessage(WM_APP_TRUNCATE_ROWS, static_cast<WPARAM>(list), static_cast<LPARAM>(nCount));
 }
 
+void CUrlToolDlg::SetRowsCode(ERowList list, std::size_t nFirst, ETextCode code) {
+    SRowsCode change{nFirst, code};
+    SendMessage(WM_APP_SET_ROWS_CODE, static_cast<WPARAM>(list), reinterpret_cast<LPARAM>(&change));
+}
+
 std::filesystem::path CUrlToolDlg::GetFieldPath(int nId) {
     return GetDlgItemText(nId);
 }
 
 std::string CUrlToolDlg::GetFieldBytes(int nId) {
     return WideToAnsi(GetDlgItemText(nId));
+}
+
+std::string CUrlToolDlg::GetFieldUtf8(int nId) {
+    return WideToUtf8(GetDlgItemText(nId));
 }
 
 void CUrlToolDlg::EnableButton(int nId) {
@@ -293,6 +341,15 @@ LRESULT CUrlToolDlg::OnTruncateRows(WPARAM wParam, LPARAM lParam) {
     return 0;
 }
 
+LRESULT CUrlToolDlg::OnSetRowsCode(WPARAM wParam, LPARAM lParam) {
+    const ERowList list = static_cast<ERowList>(wParam);
+    const SRowsCode& change = *reinterpret_cast<const SRowsCode*>(lParam);
+    Rows(list).SetCodeFrom(change.nFirst, change.code);
+    // Rows already drawn were drawn by the old code.
+    ::InvalidateRect(ListOf(list).m_hWnd, nullptr, TRUE);
+    return 0;
+}
+
 LRESULT CUrlToolDlg::OnEnableButton(WPARAM wParam, LPARAM) {
     const int nStep = StepIndex(static_cast<int>(wParam));
     if (nStep >= 0) {
@@ -323,11 +380,14 @@ LRESULT CUrlToolDlg::OnGetDispInfo(WPARAM, LPARAM lParam) {
     if (item.iSubItem == 0) {
         std::swprintf(item.pszText, static_cast<std::size_t>(item.cchTextMax), L"%d", item.iItem);
     } else {
-        // Only what fits is converted: a row is drawn, never changed.
-        const std::string_view row = rows.Row(static_cast<std::size_t>(item.iItem));
+        // Only what fits is converted, by the code of the row's data file: a row is drawn,
+        // never changed.
+        const std::size_t nRow = static_cast<std::size_t>(item.iItem);
+        const std::string_view row = rows.Row(nRow);
         const std::string_view shown = row.substr(0, static_cast<std::size_t>(item.cchTextMax) - 1);
+        const UINT nCodePage = IsUtf8(rows.CodeOf(nRow)) ? CP_UTF8 : CP_ACP;
         const int nWritten =
-            ::MultiByteToWideChar(CP_ACP, 0, shown.data(), static_cast<int>(shown.size()),
+            ::MultiByteToWideChar(nCodePage, 0, shown.data(), static_cast<int>(shown.size()),
                                   item.pszText, item.cchTextMax - 1);
         item.pszText[nWritten > 0 ? nWritten : 0] = L'\0';
     }

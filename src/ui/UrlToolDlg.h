@@ -27,8 +27,10 @@ public:
     void AppendRows(ERowList list, const CRowList& batch) override;
     void ReplaceRows(ERowList list, CRowList&& rows) override;
     void TruncateRows(ERowList list, std::size_t nCount) override;
+    void SetRowsCode(ERowList list, std::size_t nFirst, ETextCode code) override;
     std::filesystem::path GetFieldPath(int nId) override;
     std::string GetFieldBytes(int nId) override;
+    std::string GetFieldUtf8(int nId) override;
     void EnableButton(int nId) override;
     void SetProgressPos(int nPos) override { m_progress.SetPos(nPos); }
     void ShowMessage(std::string_view strUtf8) override;
@@ -70,12 +72,15 @@ private:
     // Runs when the window is painted; minimized, it shows the icon.
     LRESULT OnPaint(WPARAM wParam, LPARAM lParam);
     LRESULT OnQueryDragIcon(WPARAM wParam, LPARAM lParam);
+    // Runs when files are dropped on the window from Explorer.
+    LRESULT OnDropFiles(WPARAM wParam, LPARAM lParam);
     // Runs when a list view asks for the text of a row it draws.
     LRESULT OnGetDispInfo(WPARAM wParam, LPARAM lParam);
     // Run when a worker sends its changes (WorkerMessages.h).
     LRESULT OnAppendRows(WPARAM wParam, LPARAM lParam);
     LRESULT OnReplaceRows(WPARAM wParam, LPARAM lParam);
     LRESULT OnTruncateRows(WPARAM wParam, LPARAM lParam);
+    LRESULT OnSetRowsCode(WPARAM wParam, LPARAM lParam);
     LRESULT OnEnableButton(WPARAM wParam, LPARAM lParam);
     LRESULT OnJobEnded(WPARAM wParam, LPARAM lParam);
 
@@ -86,6 +91,11 @@ private:
     }
     void ShowRowCount(ERowList list, bool bScrollToEnd);
     void StartJob(AFX_THREADPROC pfnWorker);
+    // Takes path as the data file: its path and name, the path shown, "読み込み" enabled.
+    void ChooseDataFile(const std::filesystem::path& path);
+    // A file from a drop or the command line: chosen with the input list emptied, as
+    // "・・・" does; a folder or nothing changes nothing.
+    void ChooseDroppedFile(const std::filesystem::path& path);
     // Enables each button as the form's state and a running job allow.
     void UpdateButtons();
 
@@ -101,6 +111,8 @@ public:
     CListCtrl m_listOut;
     CListCtrl m_listIn;
     HICON m_hIcon = nullptr;
+    // The file named on the command line, chosen when the dialog opens.
+    std::filesystem::path m_strStartPath;
 
 private:
     CRowList m_rowsIn;

@@ -3,7 +3,11 @@
 // row lists and the buttons. Each is sent (SendMessage), so the worker waits
 // until the dialog has carried it out.
 
+#include "data/TextCode.h"
+
 #include <windows.h>
+
+#include <cstddef>
 
 // wParam: ERowList; lParam: const CRowList* batch. Result 0, or 1 when memory ran out.
 constexpr UINT WM_APP_APPEND_ROWS = WM_APP + 1;
@@ -15,3 +19,10 @@ constexpr UINT WM_APP_TRUNCATE_ROWS = WM_APP + 3;
 constexpr UINT WM_APP_ENABLE_BUTTON = WM_APP + 4;
 // The worker's job has ended; wParam and lParam unused.
 constexpr UINT WM_APP_JOB_ENDED = WM_APP + 5;
+// wParam: ERowList; lParam: const SRowsCode* naming the first row and the code it gets.
+constexpr UINT WM_APP_SET_ROWS_CODE = WM_APP + 6;
+
+struct SRowsCode {
+    std::size_t nFirst;
+    ETextCode code;
+};

@@ -12,12 +12,23 @@ std::wstring Utf8ToWide(std::string_view str) {
     return out;
 }
 
-std::string WideToAnsi(std::wstring_view str) {
+namespace {
+std::string WideTo(UINT nCodePage, std::wstring_view str) {
     if (str.empty())
         return {};
     const int nIn = static_cast<int>(str.size());
-    const int nOut = WideCharToMultiByte(CP_ACP, 0, str.data(), nIn, nullptr, 0, nullptr, nullptr);
-    std::string out(static_cast<std::size_t>(nOut), '\0');
-    WideCharToMultiByte(CP_ACP, 0, str.data(), nIn, out.data(), nOut, nullptr, nullptr);
+    const int nOut =
+        WideCharToMultiByte(nCodePage, 0, str.data(), nIn, nullptr, 0, nullptr, nullptr);
+    std::string out(static_cast<std::size_t>(nOut > 0 ? nOut : 0), '\0');
+    WideCharToMultiByte(nCodePage, 0, str.data(), nIn, out.data(), nOut, nullptr, nullptr);
     return out;
+}
+} // namespace
+
+std::string WideToAnsi(std::wstring_view str) {
+    return WideTo(CP_ACP, str);
+}
+
+std::string WideToUtf8(std::wstring_view str) {
+    return WideTo(CP_UTF8, str);
 }

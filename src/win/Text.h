@@ -7,3 +7,4 @@
 
 std::wstring Utf8ToWide(std::string_view str);
 std::string WideToAnsi(std::wstring_view str);
+std::string WideToUtf8(std::wstring_view str);

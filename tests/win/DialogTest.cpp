@@ -4,8 +4,11 @@
 #include "res/resource.h"
 #include "win/Text.h"
 
+#include <shlobj.h>
+
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -278,6 +281,77 @@ TEST(MainDialog, FailedConversionSaveTakesBackItsRows) {
     EXPECT_EQ(h.TakeMessages(), Messages{kConvertDone});
     EXPECT_EQ(ReadBytes(target), "a/regist_pernad.cgi\r\nb/regist_pernad.cgi\r\n");
     EXPECT_EQ(h.ListCount(IDC_LIST_OUT), 2);
+}
+
+// An HDROP as Explorer builds one: DROPFILES followed by wide names, each ended by a
+// NUL, the list ended by one more.
+HGLOBAL MakeDrop(const std::vector<std::filesystem::path>& paths) {
+    std::wstring names;
+    for (const auto& path : paths)
+        names += path.wstring() + L'\0';
+    names += L'\0';
+    const HGLOBAL hDrop = ::GlobalAlloc(GHND, sizeof(DROPFILES) + names.size() * sizeof(wchar_t));
+    auto* pDrop = static_cast<DROPFILES*>(::GlobalLock(hDrop));
+    pDrop->pFiles = sizeof(DROPFILES);
+    pDrop->fWide = TRUE;
+    std::memcpy(pDrop + 1, names.data(), names.size() * sizeof(wchar_t));
+    ::GlobalUnlock(hDrop);
+    return hDrop;
+}
+
+// A file dropped from Explorer is chosen as "・・・" chooses it, and not loaded; UTF-8
+// rows then show decoded, each list by its rows' own code.
+TEST(MainDialog, DroppedFilesAndUtf8Rows) {
+    CTempDir temp;
+    const std::filesystem::path dir = temp.Path();
+    std::filesystem::create_directory(dir / L"フォルダ");
+    const std::filesystem::path utf8 = dir / L"例 utf8.txt";
+    WriteBytes(utf8, "\xEF\xBB\xBFh/\xE4\xBE\x8B/regist_pernad.cgi?x\r\n");
+    WriteBytes(dir / "sjis.txt", "h/\x97\xE1/regist_pernad.cgi?y\r\n");
+    CDialogHarness h;
+    h.ChooseDataFile(dir / "sjis.txt");
+    h.Click(IDC_LOAD);
+    h.WaitForJob();
+    EXPECT_EQ(h.TakeMessages(), Messages{kLoadDone});
+    h.m_folder = dir / L"フォルダ";
+    h.Click(IDC_BROWSE_DEST);
+    h.Click(IDC_CONVERT);
+    h.WaitForJob();
+    h.TakeMessages();
+
+    // A folder first, or a drop while a job runs, changes nothing.
+    ::SendMessageW(h.Dlg(), WM_DROPFILES,
+                   reinterpret_cast<WPARAM>(MakeDrop({dir / L"フォルダ", utf8})), 0);
+    EXPECT_EQ(h.ListCount(IDC_LIST_IN), 1);
+    EXPECT_EQ(h.Text(IDC_DATA_PATH), (dir / "sjis.txt").wstring());
+    h.m_bHoldBoxes = true;
+    h.Click(IDC_LOAD);
+    while (h.m_nBoxesUp == 0)
+        ::Sleep(5);
+    ::SendMessageW(h.Dlg(), WM_DROPFILES, reinterpret_cast<WPARAM>(MakeDrop({utf8})), 0);
+    h.Release();
+    h.WaitForJob();
+    h.m_bHoldBoxes = false;
+    EXPECT_EQ(h.ListCount(IDC_LIST_IN), 2);
+    h.TakeMessages();
+
+    // Of several files the first is taken.
+    ::SendMessageW(h.Dlg(), WM_DROPFILES,
+                   reinterpret_cast<WPARAM>(MakeDrop({utf8, dir / "sjis.txt"})), 0);
+    EXPECT_EQ(h.ListCount(IDC_LIST_IN), 0);
+    EXPECT_EQ(h.Text(IDC_DATA_PATH), utf8.wstring());
+    EXPECT_TRUE(h.Enabled(IDC_LOAD));
+    h.Click(IDC_LOAD);
+    h.WaitForJob();
+    EXPECT_EQ(h.TakeMessages(), Messages{L"データファイル読み込み完了 (UTF-8)"});
+    EXPECT_EQ(h.ListText(IDC_LIST_IN, 0, 1), L"h/例/regist_pernad.cgi?x");
+    h.Click(IDC_CONVERT);
+    h.WaitForJob();
+    // The first output row came from the Shift-JIS file, the second from the UTF-8 one.
+    EXPECT_EQ(h.ListText(IDC_LIST_OUT, 0, 1), L"h/例/regist_pernad.cgi");
+    EXPECT_EQ(h.ListText(IDC_LIST_OUT, 1, 1), L"h/例/regist_pernad.cgi");
+    EXPECT_EQ(ReadBytes(dir / L"フォルダ" / "sjis.txt"),
+              "\xEF\xBB\xBFh/\x97\xE1/regist_pernad.cgi\r\nh/\xE4\xBE\x8B/regist_pernad.cgi\r\n");
 }
 
 TEST(MainDialog, ThreadThatCannotStart) {
