@@ -2,6 +2,9 @@
 
 #include "PathText.h"
 
+#include <sys/stat.h>
+#include <sys/types.h>
+
 #ifdef _WIN32
 #include <fcntl.h>
 #include <io.h>
@@ -45,6 +48,19 @@ std::unique_ptr<CFileSource> CFileSource::Stdin() {
 CFileSource::~CFileSource() {
     if (m_bOwned)
         std::fclose(m_pFile);
+}
+
+std::uint64_t CFileSource::SizeHint() const {
+#ifdef _WIN32
+    struct _stat64 st {};
+    if (_fstat64(_fileno(m_pFile), &st) != 0 || (st.st_mode & _S_IFREG) == 0)
+        return 0;
+#else
+    struct stat st {};
+    if (::fstat(fileno(m_pFile), &st) != 0 || !S_ISREG(st.st_mode))
+        return 0;
+#endif
+    return static_cast<std::uint64_t>(st.st_size);
 }
 
 std::ptrdiff_t CFileSource::Read(char* pBuffer, std::size_t nSize) {

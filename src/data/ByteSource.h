@@ -3,6 +3,7 @@
 // that fails part-way.
 
 #include <cstddef>
+#include <cstdint>
 #include <cstdio>
 #include <filesystem>
 #include <memory>
@@ -12,6 +13,8 @@ public:
     virtual ~CByteSource() = default;
     // Up to nSize bytes into pBuffer: the count read, 0 at the end, -1 on a read error.
     virtual std::ptrdiff_t Read(char* pBuffer, std::size_t nSize) = 0;
+    // How many bytes there are in all, where that is known before reading (a file); else 0.
+    virtual std::uint64_t SizeHint() const { return 0; }
 };
 
 // The data file, opened for reading with other readers and writers allowed.
@@ -23,6 +26,7 @@ public:
     static std::unique_ptr<CFileSource> Stdin();
     ~CFileSource() override;
     std::ptrdiff_t Read(char* pBuffer, std::size_t nSize) override;
+    std::uint64_t SizeHint() const override;
 
 private:
     CFileSource(std::FILE* pFile, bool bOwned) : m_pFile(pFile), m_bOwned(bOwned) {}

@@ -19,6 +19,7 @@ public:
     void AppendRows(ERowList list, const CRowList& batch) override { Rows(list).AppendAll(batch); }
     void ReplaceRows(ERowList list, CRowList&& rows) override;
     void TruncateRows(ERowList list, std::size_t nCount) override { Rows(list).Truncate(nCount); }
+    void ReserveRows(ERowList list, std::size_t nBytes, std::size_t nRows) override;
     void SetRowsCode(ERowList list, std::size_t nFirst, ETextCode code) override {
         Rows(list).SetCodeFrom(nFirst, code);
     }

@@ -1,6 +1,7 @@
 #include "RowList.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <new>
 
 void CRowList::StartRun(ETextCode code) {
@@ -89,4 +90,14 @@ void CRowList::Swap(CRowList& other) noexcept {
     m_runs.swap(other.m_runs);
     std::swap(m_code, other.m_code);
     std::swap(m_tailCode, other.m_tailCode);
+}
+
+void ReserveRowsIn(CRowList& rows, std::size_t nBytes, std::size_t nRows) noexcept {
+    if (nBytes > SIZE_MAX - rows.ByteSize() || nRows > SIZE_MAX - rows.Count())
+        return;
+    try {
+        rows.Reserve(rows.ByteSize() + nBytes, rows.Count() + nRows);
+    } catch (const std::bad_alloc&) {
+        // Only a hint: the rows still grow as they come, or fail then.
+    }
 }

@@ -38,6 +38,12 @@ public:
     }
     // Appends every row of another list, in order, each with its code.
     void AppendAll(const CRowList& rows);
+    // Room for nRows rows of nBytes bytes in all, so that appending up to that never
+    // moves the rows; a request that cannot be met throws std::bad_alloc.
+    void Reserve(std::size_t nBytes, std::size_t nRows) {
+        m_arrBytes.Reserve(nBytes);
+        m_arrEnds.Reserve(nRows);
+    }
 
     // The code of the rows that Append adds from now on (ANSI at first).
     void SetCode(ETextCode code) { m_code = code; }
@@ -75,3 +81,6 @@ private:
     ETextCode m_code = ETextCode::Ansi;     // for rows that Append adds
     ETextCode m_tailCode = ETextCode::Ansi; // of the last run, ANSI when there is none
 };
+
+// Makes room for nRows more rows of nBytes more bytes, if it can: a hint that never fails.
+void ReserveRowsIn(CRowList& rows, std::size_t nBytes, std::size_t nRows) noexcept;

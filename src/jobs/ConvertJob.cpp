@@ -22,7 +22,18 @@ EJobResult RunConvertJob(CToolForm& form) {
         CRowList batch;
         int nLastMatch = -1;
         std::size_t nScanned = 0;
+        bool bReserved = false;
         auto flush = [&] {
+            // Room for the whole output, guessed from the first rows.
+            if (!bReserved && nScanned > 0 && input.Count() > nScanned) {
+                const double dScale =
+                    static_cast<double>(input.Count()) / static_cast<double>(nScanned) * 1.1;
+                form.ReserveRows(
+                    ERowList::Out,
+                    static_cast<std::size_t>(static_cast<double>(batch.ByteSize()) * dScale),
+                    static_cast<std::size_t>(static_cast<double>(batch.Count()) * dScale));
+            }
+            bReserved = true;
             if (!batch.Empty())
                 form.AppendRows(ERowList::Out, batch);
             if (nLastMatch >= 0)

@@ -23,9 +23,20 @@ EJobResult LoadRows(CToolForm& form, CByteSource& source, const std::filesystem:
     try {
         CBatchReader reader(source, kBatchRows, kBatchBytes, form.GetEncodingRule());
         CRowList batch;
+        bool bFirst = true;
         while (reader.Next(batch)) {
             if (batch.Count() > kMaxRows - form.GetRows(ERowList::In).Count())
                 throw std::bad_alloc();
+            // Room for the whole file at once, guessed from its size and the first rows, so
+            // that the list is not moved again and again while it grows.
+            if (bFirst && source.SizeHint() > 0) {
+                const double dRows = static_cast<double>(source.SizeHint()) *
+                                     static_cast<double>(batch.Count()) /
+                                     static_cast<double>(batch.ByteSize() + batch.Count());
+                form.ReserveRows(ERowList::In, static_cast<std::size_t>(source.SizeHint()),
+                                 static_cast<std::size_t>(dRows * 1.1) + 1);
+            }
+            bFirst = false;
             form.AppendRows(ERowList::In, batch);
         }
         bReadFailed = reader.ReadFailed();

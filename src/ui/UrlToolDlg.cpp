@@ -58,6 +58,9 @@ struct SUrlToolDlgMap {
         OnMessage(WM_APP_REPLACE_ROWS, &CUrlToolDlg::OnReplaceRows),
         OnMessage(WM_APP_TRUNCATE_ROWS, &CUrlToolDlg::OnTruncateRows),
         OnMessage(WM_APP_SET_ROWS_CODE, &CUrlToolDlg::OnSetRowsCode),
+        OnMessage(WM_APP_RESERVE_ROWS, &CUrlToolDlg::OnReserveRows),
+        OnMessage(WM_APP_SCROLL_TO_END, &CUrlToolDlg::OnScrollToEnd),
+        OnMessage(WM_APP_FINISH_JOB, &CUrlToolDlg::OnFinishJob),
         OnMessage(WM_APP_ENABLE_BUTTON, &CUrlToolDlg::OnEnableButton),
         OnMessage(WM_APP_JOB_ENDED, &CUrlToolDlg::OnJobEnded),
         OnMessage(WM_DROPFILES, &CUrlToolDlg::OnDropFiles),
@@ -145,11 +148,27 @@ void CUrlToolDlg::UpdateButtons() {
 }
 
 void CUrlToolDlg::ShowRowCount(ERowList list, bool bScrollToEnd) {
-    const CListCtrl& control = ListOf(list);
+    const std::size_t nList = static_cast<std::size_t>(list);
     const std::size_t nCount = Rows(list).Count();
-    control.SetItemCount(nCount);
-    if (bScrollToEnd && nCount > 0)
-        control.EnsureVisible(static_cast<int>(nCount - 1), true);
+    if (nCount != m_nShownCount[nList]) {
+        ListOf(list).SetItemCount(nCount);
+        m_nShownCount[nList] = nCount;
+    }
+    // Scrolling redraws the list and its scroll bar, which under some systems takes as
+    // long again as the count; as a message of its own it lets the window answer between.
+    if (bScrollToEnd && nCount > 0 && !m_bScrollPending[nList]) {
+        m_bScrollPending[nList] = true;
+        PostMessage(WM_APP_SCROLL_TO_END, static_cast<WPARAM>(list));
+    }
+}
+
+LRESULT CUrlToolDlg::OnScrollToEnd(WPARAM wParam, LPARAM) {
+    const ERowList list = static_cast<ERowList>(wParam);
+    m_bScrollPending[static_cast<std::size_t>(list)] = false;
+    const std::size_t nCount = m_nShownCount[static_cast<std::size_t>(list)];
+    if (nCount > 0)
+        ListOf(list).EnsureVisible(static_cast<int>(nCount - 1), true);
+    return 0;
 }
 
 // ---- handlers ----
@@ -278,6 +297,22 @@ void CUrlToolDlg::TruncateRows(ERowList list, std::size_t nCount) {
     SendMessage(WM_APP_TRUNCATE_ROWS, static_cast<WPARAM>(list), static_cast<LPARAM>(nCount));
 }
 
+void CUrlToolDlg::ReserveRows(ERowList list, std::size_t nBytes, std::size_t nRows) {
+    SRowsRoom room{nBytes, nRows};
+    SendMessage(WM_APP_RESERVE_ROWS, static_cast<WPARAM>(list), reinterpret_cast<LPARAM>(&room));
+}
+
+void CUrlToolDlg::SetProgressPos(int nPos) {
+    const ULONGLONG nNow = ::GetTickCount64();
+    if (nNow - m_nLastProgress >= kProgressEveryMs) {
+        m_progress.SetPos(nPos);
+        m_nLastProgress = nNow;
+        m_nProgressPending = -1;
+    } else {
+        m_nProgressPending = nPos; // shown when the job ends, if nothing comes after it
+    }
+}
+
 void CUrlToolDlg::SetRowsCode(ERowList list, std::size_t nFirst, ETextCode code) {
     SRowsCode change{nFirst, code};
     SendMessage(WM_APP_SET_ROWS_CODE, static_cast<WPARAM>(list), reinterpret_cast<LPARAM>(&change));
@@ -341,6 +376,12 @@ LRESULT CUrlToolDlg::OnTruncateRows(WPARAM wParam, LPARAM lParam) {
     return 0;
 }
 
+LRESULT CUrlToolDlg::OnReserveRows(WPARAM wParam, LPARAM lParam) {
+    const SRowsRoom& room = *reinterpret_cast<const SRowsRoom*>(lParam);
+    ReserveRowsIn(Rows(static_cast<ERowList>(wParam)), room.nBytes, room.nRows);
+    return 0;
+}
+
 LRESULT CUrlToolDlg::OnSetRowsCode(WPARAM wParam, LPARAM lParam) {
     const ERowList list = static_cast<ERowList>(wParam);
     const SRowsCode& change = *reinterpret_cast<const SRowsCode*>(lParam);
@@ -360,10 +401,28 @@ LRESULT CUrlToolDlg::OnEnableButton(WPARAM wParam, LPARAM) {
 }
 
 LRESULT CUrlToolDlg::OnJobEnded(WPARAM, LPARAM) {
-    ShowRowCount(ERowList::In, true);
-    ShowRowCount(ERowList::Out, true);
-    m_bJobRunning = false;
-    UpdateButtons();
+    PostMessage(WM_APP_FINISH_JOB, 0);
+    return 0;
+}
+
+// The job's end is shown in steps, each a message of its own, so that the window
+// answers between them; the buttons come back last, when the lists are up to date.
+LRESULT CUrlToolDlg::OnFinishJob(WPARAM wParam, LPARAM) {
+    switch (wParam) {
+    case 0:
+        ShowRowCount(ERowList::In, true);
+        break;
+    case 1:
+        ShowRowCount(ERowList::Out, true);
+        if (const int nPos = m_nProgressPending.exchange(-1); nPos >= 0)
+            m_progress.SetPos(nPos);
+        break;
+    default:
+        m_bJobRunning = false;
+        UpdateButtons();
+        return 0;
+    }
+    PostMessage(WM_APP_FINISH_JOB, wParam + 1);
     return 0;
 }
 

@@ -14,6 +14,7 @@
 #include "win/Dialog.h"
 
 #include <array>
+#include <atomic>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -27,12 +28,13 @@ public:
     void AppendRows(ERowList list, const CRowList& batch) override;
     void ReplaceRows(ERowList list, CRowList&& rows) override;
     void TruncateRows(ERowList list, std::size_t nCount) override;
+    void ReserveRows(ERowList list, std::size_t nBytes, std::size_t nRows) override;
     void SetRowsCode(ERowList list, std::size_t nFirst, ETextCode code) override;
     std::filesystem::path GetFieldPath(int nId) override;
     std::string GetFieldBytes(int nId) override;
     std::string GetFieldUtf8(int nId) override;
     void EnableButton(int nId) override;
-    void SetProgressPos(int nPos) override { m_progress.SetPos(nPos); }
+    void SetProgressPos(int nPos) override;
     void ShowMessage(std::string_view strUtf8) override;
     bool AskYesNo(std::string_view strUtf8) override;
     std::filesystem::path GetDataPath() override { return m_strDataPath; }
@@ -81,8 +83,12 @@ private:
     LRESULT OnReplaceRows(WPARAM wParam, LPARAM lParam);
     LRESULT OnTruncateRows(WPARAM wParam, LPARAM lParam);
     LRESULT OnSetRowsCode(WPARAM wParam, LPARAM lParam);
+    LRESULT OnReserveRows(WPARAM wParam, LPARAM lParam);
+    // Runs after a list view has caught up with its rows: shows the last of them.
+    LRESULT OnScrollToEnd(WPARAM wParam, LPARAM lParam);
     LRESULT OnEnableButton(WPARAM wParam, LPARAM lParam);
     LRESULT OnJobEnded(WPARAM wParam, LPARAM lParam);
+    LRESULT OnFinishJob(WPARAM wParam, LPARAM lParam);
 
     void InitListColumns(const CListCtrl& list) const;
     CRowList& Rows(ERowList list) { return list == ERowList::In ? m_rowsIn : m_rowsOut; }
@@ -125,5 +131,12 @@ private:
     std::array<bool, 4> m_bStepEnabled{};
     bool m_bJobRunning = false;
     static constexpr ULONGLONG kShowEveryMs = 200;
-    ULONGLONG m_nLastShown = 0; // when a list view last caught up with its rows
+    ULONGLONG m_nLastShown = 0;                 // when a list view last caught up with its rows
+    std::array<std::size_t, 2> m_nShownCount{}; // the row count each list view was last given
+    std::array<bool, 2> m_bScrollPending{};     // a WM_APP_SCROLL_TO_END is on its way
+    // The progress bar is redrawn at most this often while a job moves it; a redraw costs
+    // far more than finding the next matching row. The worker's alone while a job runs.
+    static constexpr ULONGLONG kProgressEveryMs = 50;
+    ULONGLONG m_nLastProgress = 0;
+    std::atomic<int> m_nProgressPending{-1}; // a position not yet shown, or -1
 };

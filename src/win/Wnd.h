@@ -14,6 +14,9 @@ public:
     LRESULT SendMessage(UINT nMsg, WPARAM wParam = 0, LPARAM lParam = 0) const {
         return ::SendMessageW(m_hWnd, nMsg, wParam, lParam);
     }
+    void PostMessage(UINT nMsg, WPARAM wParam = 0, LPARAM lParam = 0) const {
+        ::PostMessageW(m_hWnd, nMsg, wParam, lParam);
+    }
     HWND GetDlgItem(int nId) const { return ::GetDlgItem(m_hWnd, nId); }
     void EnableDlgItem(int nId, bool bEnable) const {
         ::EnableWindow(GetDlgItem(nId), bEnable ? TRUE : FALSE);
