@@ -6,6 +6,7 @@ set -euo pipefail
 ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 BUILD=${KELVANE_BUILD:-$ROOT/build}
 export KELVANE_WINEPREFIX=${KELVANE_WINEPREFIX:-$BUILD/wineprefix}
+export KELVANE_WINEPREFIX32=${KELVANE_WINEPREFIX32:-$BUILD/wineprefix32}
 
 PACKAGES=(
     cmake make g++ googletest
@@ -34,6 +35,30 @@ install_missing() {
         "${sudo[@]}" sed -i 's/^# *\(ja_JP.UTF-8 UTF-8\)/\1/' /etc/locale.gen
         "${sudo[@]}" locale-gen >/dev/null
     fi
+}
+
+# True when the kernel runs 32-bit x86 programs: a tiny static i386 program is made
+# with the assembler and linker of binutils and tried. Kernels differ between machines.
+runs_32bit() {
+    local dir
+    dir=$(mktemp -d)
+    printf '.globl _start\n_start:\n movl $1, %%eax\n xorl %%ebx, %%ebx\n int $0x80\n' >"$dir/p.s"
+    as --32 -o "$dir/p.o" "$dir/p.s" 2>/dev/null && ld -m elf_i386 -o "$dir/p" "$dir/p.o" 2>/dev/null &&
+        "$dir/p" 2>/dev/null
+    local rc=$?
+    rm -rf "$dir"
+    return $rc
+}
+
+# Debian's 32-bit Wine, for the shipped i686 exes; only where the kernel can run it.
+install_wine32() {
+    local sudo=()
+    [ "$(id -u)" = 0 ] || sudo=(sudo)
+    dpkg-query -W -f='${Status}' wine32:i386 2>/dev/null | grep -q 'install ok installed' && return 0
+    log "installing wine32:i386"
+    "${sudo[@]}" dpkg --add-architecture i386
+    "${sudo[@]}" apt-get update -qq
+    DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -qq wine32:i386 >/dev/null
 }
 
 # build_target NAME [cmake args...]: configures once, then builds.
@@ -84,21 +109,33 @@ ensure_display() {
     return 1
 }
 
-# The test prefix: made once, then kept; a window manager is not needed.
+# A test prefix: made once, then kept; a window manager is not needed.
+# make_wineprefix PREFIX LOADER [WINEARCH]
+make_wineprefix() {
+    local prefix=$1 loader=$2 arch=${3:-}
+    if [ ! -f "$prefix/.kelvane-ready" ]; then
+        log "preparing the Wine prefix $prefix"
+        mkdir -p "$prefix"
+        # No display and no Mono or Gecko: otherwise wineboot may wait on an install prompt.
+        env -u DISPLAY WINEPREFIX="$prefix" ${arch:+WINEARCH=$arch} WINEDLLOVERRIDES="mscoree,mshtml=" \
+            "$loader" wineboot -i >/dev/null 2>&1
+        # Without a window manager Wine waits for every hidden window unless it manages none.
+        WINEPREFIX="$prefix" "$loader" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
+        # The dialogs ask for ＭＳ Ｐゴシック; IPA's proportional Gothic has the same metrics.
+        WINEPREFIX="$prefix" "$loader" reg add 'HKCU\Software\Wine\Fonts\Replacements' /v 'ＭＳ Ｐゴシック' /d 'IPAPGothic' /f >/dev/null 2>&1
+        WINEPREFIX="$prefix" wineserver -k; sleep 1 # the registry is written when the server ends
+        touch "$prefix/.kelvane-ready"
+    fi
+}
+
 ensure_wineprefix() {
     export WINEPREFIX=$KELVANE_WINEPREFIX WINEDEBUG=-all LANG=ja_JP.UTF-8
-    if [ ! -f "$WINEPREFIX/.kelvane-ready" ]; then
-        log "preparing the Wine prefix $WINEPREFIX"
-        mkdir -p "$WINEPREFIX"
-        # No display and no Mono or Gecko: otherwise wineboot may wait on an install prompt.
-        env -u DISPLAY WINEDLLOVERRIDES="mscoree,mshtml=" /usr/lib/wine/wine64 wineboot -i >/dev/null 2>&1
-        # Without a window manager Wine waits for every hidden window unless it manages none.
-        /usr/lib/wine/wine64 reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
-        # The dialogs ask for ＭＳ Ｐゴシック; IPA's proportional Gothic has the same metrics.
-        /usr/lib/wine/wine64 reg add 'HKCU\Software\Wine\Fonts\Replacements' /v 'ＭＳ Ｐゴシック' /d 'IPAPGothic' /f >/dev/null 2>&1
-        wineserver -k; sleep 1 # the registry is written when the server ends
-        touch "$WINEPREFIX/.kelvane-ready"
-    fi
+    make_wineprefix "$KELVANE_WINEPREFIX" /usr/lib/wine/wine64
+}
+
+# The 32-bit prefix, made by the 32-bit loader.
+ensure_wineprefix32() {
+    make_wineprefix "$KELVANE_WINEPREFIX32" /usr/lib/wine/wine win32
 }
 
 # One wineserver for the whole run: between separate programs it would otherwise
@@ -110,11 +147,16 @@ start_wineserver() {
     wineserver -p
     /usr/lib/wine/wine64 cmd /c exit </dev/null >/dev/null 2>&1
 }
+start_wineserver32() {
+    WINEPREFIX=$KELVANE_WINEPREFIX32 wineserver -p
+    WINEPREFIX=$KELVANE_WINEPREFIX32 /usr/lib/wine/wine cmd /c exit </dev/null >/dev/null 2>&1
+}
 stop_wineserver() {
     WINEPREFIX=$KELVANE_WINEPREFIX wineserver -k 2>/dev/null || true
+    [ ! -d "$KELVANE_WINEPREFIX32" ] || WINEPREFIX=$KELVANE_WINEPREFIX32 wineserver -k 2>/dev/null || true
     if [ -n "${SMALL_DISK:-}" ]; then
         umount "$SMALL_DISK" 2>/dev/null || true
-        rm -f "$KELVANE_WINEPREFIX/dosdevices/s:"
+        rm -f "$KELVANE_WINEPREFIX/dosdevices/s:" "$KELVANE_WINEPREFIX32/dosdevices/s:"
     fi
     [ -z "$XVFB_PID" ] || kill "$XVFB_PID" 2>/dev/null || true
 }
@@ -172,6 +214,9 @@ map_small_drive() {
     SMALL_DISK=$BUILD/smalldisk
     mkdir -p "$SMALL_DISK"
     mountpoint -q "$SMALL_DISK" || mount -t tmpfs -o size=64k tmpfs "$SMALL_DISK" || { SMALL_DISK=; return 0; }
-    ln -sfn "$SMALL_DISK" "$KELVANE_WINEPREFIX/dosdevices/s:"
+    local prefix
+    for prefix in "$KELVANE_WINEPREFIX" "$KELVANE_WINEPREFIX32"; do
+        [ ! -d "$prefix/dosdevices" ] || ln -sfn "$SMALL_DISK" "$prefix/dosdevices/s:"
+    done
     export KELVANE_SMALL_DRIVE='S:\'
 }

@@ -33,43 +33,44 @@ template <typename Find> HWND WaitFor(Find find) {
     return nullptr;
 }
 
+struct SFind {
+    HWND hOwner;
+    HWND hBox;
+};
+
+BOOL CALLBACK FindBoxOf(HWND hWnd, LPARAM lParam) {
+    auto& f = *reinterpret_cast<SFind*>(lParam);
+    wchar_t szClass[16] = L"";
+    GetClassNameW(hWnd, szClass, 16);
+    if (GetWindow(hWnd, GW_OWNER) == f.hOwner && std::wstring(szClass) == L"#32770" &&
+        IsWindowVisible(hWnd)) {
+        f.hBox = hWnd;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+BOOL CALLBACK KeepLongestStatic(HWND hWnd, LPARAM lParam) {
+    wchar_t szClass[16] = L"";
+    GetClassNameW(hWnd, szClass, 16);
+    wchar_t szText[1024] = L"";
+    GetWindowTextW(hWnd, szText, 1024);
+    auto& longest = *reinterpret_cast<std::wstring*>(lParam);
+    if (std::wstring(szClass) == L"Static" && wcslen(szText) > longest.size())
+        longest = szText;
+    return TRUE;
+}
+
 // The message box the window shows, and its text.
 HWND FindBox(HWND hOwner) {
-    struct SFind {
-        HWND hOwner;
-        HWND hBox;
-    } find{hOwner, nullptr};
-    EnumWindows(
-        [](HWND hWnd, LPARAM lParam) -> BOOL {
-            auto& f = *reinterpret_cast<SFind*>(lParam);
-            wchar_t szClass[16] = L"";
-            GetClassNameW(hWnd, szClass, 16);
-            if (GetWindow(hWnd, GW_OWNER) == f.hOwner && std::wstring(szClass) == L"#32770" &&
-                IsWindowVisible(hWnd)) {
-                f.hBox = hWnd;
-                return FALSE;
-            }
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&find));
+    SFind find{hOwner, nullptr};
+    EnumWindows(FindBoxOf, reinterpret_cast<LPARAM>(&find));
     return find.hBox;
 }
 
 std::wstring BoxText(HWND hBox) {
     std::wstring text;
-    EnumChildWindows(
-        hBox,
-        [](HWND hWnd, LPARAM lParam) -> BOOL {
-            wchar_t szClass[16] = L"";
-            GetClassNameW(hWnd, szClass, 16);
-            wchar_t szText[1024] = L"";
-            GetWindowTextW(hWnd, szText, 1024);
-            auto& longest = *reinterpret_cast<std::wstring*>(lParam);
-            if (std::wstring(szClass) == L"Static" && wcslen(szText) > longest.size())
-                longest = szText;
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&text));
+    EnumChildWindows(hBox, KeepLongestStatic, reinterpret_cast<LPARAM>(&text));
     return text;
 }
 
