@@ -15,7 +15,12 @@
 #include <cstdint>
 #include <string_view>
 
-class CUniqueRows {
+// The hash of a row text that the collection uses: a multiply-and-fold hash
+// over 16 bytes a step.
+std::uint64_t RowHash(std::string_view text);
+
+// The collection over a given hash; tests give it one that collides on purpose.
+template <std::uint64_t (*pfnHash)(std::string_view)> class CUniqueRowsT {
 public:
     // Sizes the index for nRows kept rows at once, so that adding them never rebuilds it.
     void Reserve(std::size_t nRows);
@@ -41,7 +46,6 @@ private:
     static constexpr int kLengthBits = 40;
     static constexpr std::uint64_t kMaxLength = (std::uint64_t(1) << kLengthBits) - 2;
 
-    static std::uint64_t HashOf(std::string_view text);
     static std::uint64_t KeyOf(std::uint64_t nHash, std::size_t nLength) {
         return (nHash >> kLengthBits << kLengthBits) | (nLength + 1);
     }
@@ -58,3 +62,6 @@ private:
     CPodArray<SSlot> m_arrSlots;
     std::size_t m_nKept = 0;
 };
+
+using CUniqueRows = CUniqueRowsT<RowHash>;
+extern template class CUniqueRowsT<RowHash>;

@@ -6,6 +6,7 @@
 #include "data/Texts.h"
 
 #include <climits>
+#include <cstdint>
 #include <memory>
 #include <new>
 
@@ -29,7 +30,7 @@ EJobResult LoadRows(CToolForm& form, CByteSource& source, const std::filesystem:
                 throw std::bad_alloc();
             // Room for the whole file at once, guessed from its size and the first rows, so
             // that the list is not moved again and again while it grows.
-            if (bFirst && source.SizeHint() > 0) {
+            if (bFirst && source.SizeHint() > 0 && source.SizeHint() <= SIZE_MAX) {
                 const double dRows = static_cast<double>(source.SizeHint()) *
                                      static_cast<double>(batch.Count()) /
                                      static_cast<double>(batch.ByteSize() + batch.Count());

@@ -1,6 +1,6 @@
 #include "data/RowList.h"
 #include "data/HashFold.h"
-#include "data/UniqueRows.h"
+#include "data/UniqueRowsImpl.h"
 
 #include <gtest/gtest.h>
 
@@ -55,7 +55,8 @@ const SDedupCase kDedupCases[] = {
 };
 
 // The rows that the collection keeps, looking them up nStep rows a call.
-std::vector<std::string> KeptRows(CUniqueRows& unique, const CRowList& rows, std::size_t nStep) {
+template <typename Unique>
+std::vector<std::string> KeptRows(Unique& unique, const CRowList& rows, std::size_t nStep) {
     std::vector<std::uint32_t> kept(rows.Count());
     std::size_t nKept = 0;
     for (std::size_t nFirst = 0; nFirst < rows.Count(); nFirst += nStep)
@@ -95,6 +96,26 @@ TEST(UniqueRows, OneByteApartIsAnotherText) {
             rows.Append(text);
     CUniqueRows unique;
     EXPECT_EQ(KeptRows(unique, rows, 64), distinct);
+}
+
+// Every text hashes alike: only the bytes can tell rows apart, and the first of
+// each is still kept, in order, also across the rehashes of a growing index.
+std::uint64_t SameHashForAll(std::string_view) {
+    return 0x5A5A5A5A5A5A5A5Aull;
+}
+
+TEST(UniqueRows, TextsWithTheSameHashStayApart) {
+    CRowList rows;
+    std::vector<std::string> distinct;
+    for (int i = 0; i < 700; ++i) // more than half the first table: it grows
+        distinct.push_back("u/" + std::to_string(1000 + i)); // one length: equal keys
+    for (int nRound = 0; nRound < 2; ++nRound)
+        for (const auto& text : distinct)
+            rows.Append(text);
+    for (std::size_t nStep : {1, 1000}) {
+        CUniqueRowsT<SameHashForAll> unique;
+        EXPECT_EQ(KeptRows(unique, rows, nStep), distinct) << nStep;
+    }
 }
 
 // Enough rows to grow the hash index several times, with rows appended to the
