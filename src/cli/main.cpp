@@ -34,8 +34,8 @@ struct SPrinter {
     bool bQuiet;      // no completion lines at all
 };
 
-// Runs one job and prints what it said: a completion line with strCounts after it,
-// or the failure on stderr.
+// Runs one job and prints what it said: its completion line followed by the row
+// counts, or its failure on stderr.
 EJobResult Run(CMemoryForm& form, EJobResult (*pfnJob)(CToolForm&), const SPrinter& printer,
                const std::function<std::string()>& counts) {
     const EJobResult result = pfnJob(form);

@@ -79,6 +79,7 @@ bool CBatchReader::ReadStart(std::size_t& nRead, std::size_t& nStart) {
     return nRead > 0;
 }
 
+// Shift-JIS that is valid UTF-8 throughout is taken as UTF-8 (docs/BEHAVIOUR.md).
 void CBatchReader::DecideCode() {
     if (m_rule != EEncodingRule::Auto || m_code != ETextCode::Ansi || m_bUtf16)
         return;

@@ -11,8 +11,8 @@
 // Writes rows to a save file, each followed by CR LF, through a buffer, so that
 // a million short rows cost a few dozen writes. The file replaces its target
 // whole on Commit; one that is not committed is removed. A write or a commit
-// that fails removes it at once, so none is left while the user reads the
-// failure message.
+// that fails removes it at once, so that none is left while the user reads
+// the failure message.
 class CSaveFileWriter {
 public:
     explicit CSaveFileWriter(std::unique_ptr<CSaveTarget> pTarget)

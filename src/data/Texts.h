@@ -8,9 +8,11 @@ inline constexpr char kDefaultMarker[] = "regist_pernad.cgi";
 
 inline constexpr char kLoadDone[] = "データファイル読み込み完了";
 inline constexpr char kLoadDoneUtf8[] = "データファイル読み込み完了 (UTF-8)";
+// Both kept as the tool has always shown them (docs/BEHAVIOUR.md).
 inline constexpr char kConvertDone[] = "データ変換&&ファイル保存完了";
 inline constexpr char kDedupDone[] = "URL重複削除処理完了";
 inline constexpr char kNoSavePath[] = "保存先アドレスが未入力です。";
+// The same text for all three jobs (docs/BEHAVIOUR.md).
 inline constexpr char kThreadCreateError[] = "RECV THREAD CREATE ERROR!!";
 
 // Followed by a line break and the path concerned.

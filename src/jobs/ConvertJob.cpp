@@ -43,7 +43,8 @@ EJobResult RunConvertJob(CToolForm& form) {
             nScanned = 0;
         };
         // Bounded by the row figure of the last load, read again at every step, and never
-        // past the rows the input list really holds.
+        // past the rows the input list really holds; the rows are appended to what the
+        // output list holds (docs/BEHAVIOUR.md).
         for (std::size_t i = 0; i < input.Count(); ++i) {
             const int nLastRow = form.GetLastRow();
             if (nLastRow < 0 || i > static_cast<std::size_t>(nLastRow))

@@ -62,6 +62,7 @@ EJobResult LoadRows(CToolForm& form, CByteSource& source, const std::filesystem:
     return EJobResult::Completed;
 }
 
+// Appends to the input list, as a load always has (docs/BEHAVIOUR.md).
 EJobResult LoadDataFile(CToolForm& form, const std::filesystem::path& path) {
     EJobResult result;
     ETextCode code = ETextCode::Ansi;

@@ -31,7 +31,7 @@ int StepIndex(int nId) {
     return -1;
 }
 
-// The worker entry for one job: the job itself, then word to the dialog that it has ended.
+// The worker entry for one job: runs the job, then tells the dialog that it has ended.
 template <UINT (*pfnJob)(LPVOID)> UINT JobWorker(LPVOID pForm) {
     pfnJob(pForm);
     CToolForm* pToolForm = static_cast<CToolForm*>(pForm);
@@ -114,6 +114,7 @@ BOOL CUrlToolDlg::OnInitDialog() {
     return TRUE;
 }
 
+// "No," is the heading users have always seen (docs/BEHAVIOUR.md).
 void CUrlToolDlg::InitListColumns(const CListCtrl& list) const {
     list.InsertColumn(0, L"No,", 30);
     list.InsertColumn(1, L"URL", 510);
@@ -187,6 +188,7 @@ void CUrlToolDlg::OnBrowseData() {
     OPENFILENAMEW ofn{};
     ofn.lStructSize = sizeof ofn;
     ofn.hwndOwner = m_hWnd;
+    // The filter's texts are the tool's long-standing ones (docs/BEHAVIOUR.md).
     ofn.lpstrFilter = L"txt Files(*.txt)\0*.txt\0A ll Files(*.*)\0*.*\0\0";
     ofn.lpstrFile = strFile.data();
     ofn.nMaxFile = static_cast<DWORD>(strFile.size());
@@ -229,6 +231,8 @@ LRESULT CUrlToolDlg::OnDropFiles(WPARAM wParam, LPARAM) {
     return 0;
 }
 
+// The save path is composed here only, never when another data file is chosen
+// (docs/BEHAVIOUR.md).
 void CUrlToolDlg::OnBrowseDest() {
     BROWSEINFOW info{};
     const PIDLIST_ABSOLUTE pidl = UiSeams().pfnBrowseForFolder(&info);
@@ -258,7 +262,8 @@ void CUrlToolDlg::StartJob(AFX_THREADPROC pfnWorker) {
         AfxMessageBox(texts::kThreadCreateError);
         return;
     }
-    ::ResumeThread(pThread->m_hThread); // from here on the thread object is the thread's own
+    // The thread deletes its own object when it ends, so the object is not touched after this.
+    ::ResumeThread(pThread->m_hThread);
 }
 
 void CUrlToolDlg::StartLoadJob() {

@@ -110,7 +110,7 @@ public:
     int m_nRangeMin = 0;
     int m_nLastRow = 0;
     std::filesystem::path m_strDataPath;
-    std::filesystem::path m_strDestPath;
+    std::filesystem::path m_strDestPath; // written, never read (docs/BEHAVIOUR.md)
     std::wstring m_strDataName;
     CUniqueRows m_arrUnique;
     CProgressCtrl m_progress;
@@ -135,7 +135,8 @@ private:
     std::array<std::size_t, 2> m_nShownCount{}; // the row count each list view was last given
     std::array<bool, 2> m_bScrollPending{};     // a WM_APP_SCROLL_TO_END is on its way
     // The progress bar is redrawn at most this often while a job moves it; a redraw costs
-    // far more than finding the next matching row. The worker's alone while a job runs.
+    // far more than finding the next matching row. Only the worker uses these while a job
+    // runs; the dialog shows the last pending position when the job ends.
     static constexpr ULONGLONG kProgressEveryMs = 50;
     ULONGLONG m_nLastProgress = 0;
     std::atomic<int> m_nProgressPending{-1}; // a position not yet shown, or -1

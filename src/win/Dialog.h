@@ -52,6 +52,7 @@ public:
 protected:
     virtual BOOL OnInitDialog();
     virtual void DoDataExchange(CDataExchange*) {}
+    // Enter in an edit field or a list ends the main dialog too (docs/BEHAVIOUR.md).
     virtual void OnOK() { EndDialog(IDOK); }
     virtual void OnCancel() { EndDialog(IDCANCEL); }
     // The message-map accessor: true when the class's map handled the message.
