@@ -1,5 +1,7 @@
-#include "data/RowList.h"
+#include "TestUtil.h"
+
 #include "data/HashFold.h"
+#include "data/RowList.h"
 #include "data/UniqueRowsImpl.h"
 
 #include <gtest/gtest.h>
@@ -11,20 +13,6 @@
 #include <vector>
 
 namespace {
-
-std::vector<std::string> RowsOf(const CRowList& list) {
-    std::vector<std::string> rows;
-    for (std::size_t i = 0; i < list.Count(); ++i)
-        rows.emplace_back(list.Row(i));
-    return rows;
-}
-
-CRowList ListOf(const std::vector<std::string>& rows) {
-    CRowList list;
-    for (const auto& row : rows)
-        list.Append(row);
-    return list;
-}
 
 TEST(RowList, AppendTruncateAndAppendAll) {
     CRowList list = ListOf({"a", "", "ccc"});

@@ -1,4 +1,4 @@
-#include "TempDir.h"
+#include "TestUtil.h"
 
 #include "data/AtomicFile.h"
 #include "data/SaveFile.h"
@@ -20,13 +20,6 @@
 namespace fs = std::filesystem;
 
 namespace {
-
-CRowList ListOf(const std::vector<std::string>& rows) {
-    CRowList list;
-    for (const auto& row : rows)
-        list.Append(row);
-    return list;
-}
 
 struct SWriteCase {
     const char* pszName;
@@ -83,6 +76,9 @@ TEST(SaveFile, FailureKeepsTheOldFileAndLeavesNoTemporary) {
          },
          "out.txt"},
         {"name too long", std::string(300, 'n'), [](const fs::path&) {}, ""},
+#ifdef _WIN32
+        {"characters a name cannot hold", "a<b|c?.txt", [](const fs::path&) {}, ""},
+#endif
     };
     for (const SFailCase& c : cases) {
         CTempDir dir;

@@ -1,6 +1,6 @@
 // How a data file's text code is decided, and what it changes: the rows'
 // bytes never, only how they are searched, shown and saved.
-#include "TempDir.h"
+#include "TestUtil.h"
 
 #include "data/BatchReader.h"
 #include "data/ControlIds.h"
@@ -16,8 +16,6 @@
 #include <vector>
 
 namespace {
-
-using Rows = std::vector<std::string>;
 
 // Hands its bytes over at most nChunk at a time, as a pipe may.
 class CChunkSource : public CByteSource {

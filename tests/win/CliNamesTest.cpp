@@ -1,6 +1,6 @@
 // kelvane-cli.exe with Japanese file and folder names and a Japanese marker,
 // started through a wide command line as Explorer or a console would start it.
-#include "../core/TempDir.h"
+#include "../core/TestUtil.h"
 
 #include <windows.h>
 

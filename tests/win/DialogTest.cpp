@@ -1,6 +1,6 @@
 #include "DialogHarness.h"
 
-#include "../core/TempDir.h"
+#include "../core/TestUtil.h"
 #include "res/resource.h"
 #include "win/Text.h"
 
@@ -39,31 +39,6 @@ std::vector<bool> JobButtons(const CDialogHarness& h) {
     for (int nId : kJobButtons)
         states.push_back(h.Enabled(nId));
     return states;
-}
-
-TEST(MainDialog, EveryIdIsAControlOfItsClass) {
-    CDialogHarness h;
-    const struct {
-        int nId;
-        const wchar_t* pszClass;
-    } controls[] = {
-        {IDCANCEL, L"Button"},           {IDC_BROWSE_DATA, L"Button"},
-        {IDC_LOAD, L"Button"},           {IDC_DATA_PATH, L"Edit"},
-        {IDC_LIST_IN, L"SysListView32"}, {IDC_BROWSE_DEST, L"Button"},
-        {IDC_DEST_PATH, L"Edit"},        {IDC_LIST_OUT, L"SysListView32"},
-        {IDC_CONVERT, L"Button"},        {IDC_PROGRESS, L"msctls_progress32"},
-        {IDC_CLEAR, L"Button"},          {IDC_MARKER, L"Edit"},
-        {IDC_DEDUP, L"Button"},
-    };
-    for (const auto& c : controls) {
-        wchar_t szClass[64] = L"";
-        ASSERT_NE(h.Item(c.nId), nullptr) << c.nId;
-        ::GetClassNameW(h.Item(c.nId), szClass, 64);
-        EXPECT_STREQ(szClass, c.pszClass) << c.nId;
-    }
-    wchar_t szCaption[128] = L"";
-    ::GetWindowTextW(h.Dlg(), szCaption, 128);
-    EXPECT_STREQ(szCaption, L"ペルナード新規登録URL調整ツール");
 }
 
 TEST(MainDialog, StartUpState) {
@@ -174,27 +149,6 @@ TEST(MainDialog, ConversionAndDuplicateAdjustment) {
     EXPECT_EQ(h.Text(IDC_MARKER), L"regist_pernad.cgi");
     EXPECT_EQ(JobButtons(h), (std::vector<bool>{false, false, false, false}));
     EXPECT_EQ(h.Form().m_nLastRow, 0);
-}
-
-// While a job runs nothing can start another, empty a list or end the dialog.
-TEST(MainDialog, GuardWhileAJobRuns) {
-    SChosenDataFile f("a\r\nb\r\n");
-    CDialogHarness& h = f.h;
-    h.m_bHoldBoxes = true;
-    h.Click(IDC_LOAD);
-    while (h.m_nBoxesUp == 0)
-        ::Sleep(5);
-    for (int nId : {IDC_LOAD, IDC_CONVERT, IDC_DEDUP, IDC_BROWSE_DATA, IDC_BROWSE_DEST, IDC_CLEAR,
-                    static_cast<int>(IDCANCEL)})
-        EXPECT_FALSE(h.Enabled(nId)) << nId;
-    ::SendMessageW(h.Dlg(), WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
-    ::SendMessageW(h.Dlg(), WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
-    ::SendMessageW(h.Dlg(), WM_CLOSE, 0, 0);
-    EXPECT_TRUE(::IsWindow(h.Dlg()));
-    h.Release();
-    h.WaitForJob();
-    EXPECT_EQ(JobButtons(h), (std::vector<bool>{true, true, false, false}));
-    EXPECT_TRUE(h.Enabled(IDCANCEL) && h.Enabled(IDC_CLEAR) && h.Enabled(IDC_BROWSE_DATA));
 }
 
 // The save path is not composed again when another data file is chosen, so it may still

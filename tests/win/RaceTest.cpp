@@ -4,7 +4,7 @@
 // loads of the data file.
 #include "DialogHarness.h"
 
-#include "../core/TempDir.h"
+#include "../core/TestUtil.h"
 #include "res/resource.h"
 
 #include <gtest/gtest.h>

@@ -1,4 +1,4 @@
-#include "TempDir.h"
+#include "TestUtil.h"
 
 #include <atomic>
 #include <chrono>
@@ -20,8 +20,12 @@ CTempDir::~CTempDir() {
 }
 
 std::string CTempDir::Listing() const {
+    return ::Listing(m_path);
+}
+
+std::string Listing(const std::filesystem::path& folder) {
     std::set<std::string> names;
-    for (const auto& entry : std::filesystem::directory_iterator(m_path))
+    for (const auto& entry : std::filesystem::directory_iterator(folder))
         names.insert(entry.path().filename().string());
     std::string strOut;
     for (const auto& name : names)
@@ -39,4 +43,33 @@ std::string ReadBytes(const std::filesystem::path& path) {
     std::ostringstream str;
     str << in.rdbuf();
     return str.str();
+}
+
+Rows RowsOf(const CRowList& list) {
+    Rows rows;
+    for (std::size_t i = 0; i < list.Count(); ++i)
+        rows.emplace_back(list.Row(i));
+    return rows;
+}
+
+CRowList ListOf(const Rows& rows) {
+    CRowList list;
+    Fill(list, rows);
+    return list;
+}
+
+void Fill(CRowList& list, const Rows& rows) {
+    for (const auto& row : rows)
+        list.Append(row);
+}
+
+std::string CrLf(const Rows& rows) {
+    std::string bytes;
+    for (const auto& row : rows)
+        bytes += row + "\r\n";
+    return bytes;
+}
+
+std::string WithPath(const char* pszMessage, const std::filesystem::path& path) {
+    return std::string(pszMessage) + "\n" + PathToUtf8(path);
 }
