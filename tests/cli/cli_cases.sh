@@ -93,5 +93,28 @@ cmp -s "$WORK/data.txt" "$WORK/--" || { echo "FAIL -- save file"; failed=$((fail
 expect_exit "an option after -- is a file" 2 "expected a job" trim -- data.txt o.txt --force
 cd - >/dev/null
 
+# Pipes: - reads standard input and writes the rows alone to standard output; messages go
+# to stderr with the row counts; a closed pipe ends with exit 1, not a signal.
+got=$(printf "a/$M?1\r\nb\r\na/$M?1\r\n" | "$CLI" trim - - 2>"$WORK/stderr" | "$CLI" dedup - - 2>>"$WORK/stderr")
+[ "$got" = "$(printf "a/$M\r")" ] && grep -q "(3 行 → 2 行)" "$WORK/stderr" && grep -q "(2 行 → 1 行)" "$WORK/stderr" &&
+    passed=$((passed + 1)) || { echo "FAIL pipe: $got / $(cat "$WORK/stderr")"; failed=$((failed + 1)); }
+yes "a/$M?q" | head -300000 >"$WORK/big.txt"
+"$CLI" trim "$WORK/big.txt" - --quiet 2>"$WORK/stderr" | head -1 >/dev/null
+codes=("${PIPESTATUS[@]}")
+[ "${codes[0]}" = 1 ] && [ "$(wc -l <"$WORK/stderr")" = 1 ] && passed=$((passed + 1)) ||
+    { echo "FAIL closed pipe: exit ${codes[0]}, $(cat "$WORK/stderr")"; failed=$((failed + 1)); }
+mkdir -p "$WORK/folder"
+expect_exit "stdin with a SAVE folder" 2 "standard input has none" dedup - "$WORK/folder"
+mkfifo "$WORK/fifo"
+expect_exit "a FIFO as SAVE points to -" 1 "give - as SAVE" dedup "$WORK/data.txt" "$WORK/fifo"
+printf '\357\273\277x\n' >"$WORK/bom.txt"
+expect_exit "utf-8 by its mark" 0 "" dedup "$WORK/bom.txt" "$WORK/o1.txt"
+grep -q "(UTF-8)" "$WORK/stdout" || { echo "FAIL utf-8 message"; failed=$((failed + 1)); }
+expect_exit "--encoding ansi keeps the mark in row 1" 0 "" dedup "$WORK/bom.txt" "$WORK/o2.txt" --encoding ansi --quiet
+cmp -s <(printf '\357\273\277x\r\n') "$WORK/o2.txt" && [ ! -s "$WORK/stdout" ] ||
+    { echo "FAIL --encoding ansi / --quiet"; failed=$((failed + 1)); }
+expect_exit "version" 0 "" --version
+grep -q "^kelvane-cli [0-9.]*$" "$WORK/stdout" || { echo "FAIL version"; failed=$((failed + 1)); }
+
 echo "$passed passed, $failed failed"
 [ "$failed" = 0 ]
