@@ -1,3 +1,4 @@
+#include "Text.h"
 #include "data/PathText.h"
 
 #include <windows.h>
@@ -12,16 +13,8 @@ bool StartsWith(std::wstring_view str, std::wstring_view prefix) {
 
 std::string PathToUtf8(const std::filesystem::path& path) noexcept {
     try {
-        const std::wstring& wide = path.native();
-        if (wide.empty())
-            return {};
-        const int nIn = static_cast<int>(wide.size());
-        // Without WC_ERR_INVALID_CHARS a lone surrogate becomes U+FFFD instead of failing.
-        const int nOut =
-            WideCharToMultiByte(CP_UTF8, 0, wide.data(), nIn, nullptr, 0, nullptr, nullptr);
-        std::string out(static_cast<std::size_t>(nOut > 0 ? nOut : 0), '\0');
-        WideCharToMultiByte(CP_UTF8, 0, wide.data(), nIn, out.data(), nOut, nullptr, nullptr);
-        return out;
+        // A lone surrogate in a name becomes U+FFFD instead of failing the conversion.
+        return WideToUtf8(path.native());
     } catch (...) {
         return {};
     }
