@@ -14,19 +14,6 @@
 
 namespace {
 
-TEST(RowList, AppendTruncateAndAppendAll) {
-    CRowList list = ListOf({"a", "", "ccc"});
-    list.AppendAll(ListOf({"d", "ee"}));
-    EXPECT_EQ(RowsOf(list), (std::vector<std::string>{"a", "", "ccc", "d", "ee"}));
-    list.Truncate(2);
-    EXPECT_EQ(RowsOf(list), (std::vector<std::string>{"a", ""}));
-    list.Append("f");
-    EXPECT_EQ(RowsOf(list), (std::vector<std::string>{"a", "", "f"}));
-    list.Clear();
-    EXPECT_TRUE(list.Empty());
-    EXPECT_EQ(list.ByteSize(), 0u);
-}
-
 struct SDedupCase {
     const char* pszName;
     std::vector<std::string> input;

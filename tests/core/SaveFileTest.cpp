@@ -45,14 +45,6 @@ TEST(SaveFile, WritesEveryRowWithCrLf) {
     }
 }
 
-TEST(SaveFile, ReplacesTheWholeOldContent) {
-    CTempDir dir;
-    WriteBytes(dir / "out.txt", "an old and much longer content\r\n");
-    ASSERT_TRUE(WriteSaveFile(dir / "out.txt", ListOf({"n"})));
-    EXPECT_EQ(ReadBytes(dir / "out.txt"), "n\r\n");
-    EXPECT_EQ(dir.Listing(), "out.txt");
-}
-
 // Whatever stops the save, the old file stays byte for byte and no temporary file is left.
 TEST(SaveFile, FailureKeepsTheOldFileAndLeavesNoTemporary) {
     const std::string strOld = "old\r\n";
@@ -173,16 +165,5 @@ TEST(SaveFile, LinksAreFollowedAndOnlyRegularFilesReplaced) {
     }
 }
 #endif
-
-TEST(SameFile, ByIdentityNotByText) {
-    CTempDir dir;
-    WriteBytes(dir / "a.txt", "a");
-    WriteBytes(dir / "b.txt", "a");
-    EXPECT_TRUE(IsSameFile(dir / "a.txt", dir / "a.txt"));
-    EXPECT_TRUE(IsSameFile(dir / "a.txt", dir.Path() / "." / "a.txt"));
-    EXPECT_FALSE(IsSameFile(dir / "a.txt", dir / "b.txt"));
-    EXPECT_FALSE(IsSameFile(dir / "a.txt", dir / "missing.txt"));
-    EXPECT_FALSE(IsSameFile(dir / "a.txt", ""));
-}
 
 } // namespace
