@@ -1,9 +1,10 @@
 #pragma once
 // Splits the bytes of a data file into lines by the text-mode rules that the
-// tool has always used to read files: a line feed ends a line, one carriage return right
-// before it goes with it, a carriage return anywhere else stays, the byte 0x1A
-// ends the file, and a last line without a break is still a line. Blocks may
-// be fed in any sizes; a line or a CR LF pair may straddle two blocks.
+// tool has always used to read files: a line feed ends a line, one carriage
+// return right before it goes with it, a carriage return anywhere else stays,
+// the byte 0x1A ends the file, and a last line without a break is still a
+// line. Blocks may be fed in any sizes; a line or a CR LF pair may straddle
+// two blocks.
 
 #include "ByteScan.h"
 

@@ -47,7 +47,7 @@ private:
     CPodArray<std::uint32_t> m_arrPicks;
     std::size_t m_nPicked = 0; // picks in place; the picking thread's own count
 
-    // The helper's alone until Finish has joined it.
+    // Only the helper thread uses these until Finish has joined it.
     CRowList m_rows;
     CSaveFileWriter m_writer;
     const bool m_bBom;

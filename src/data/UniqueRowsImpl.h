@@ -59,7 +59,7 @@ std::size_t CUniqueRowsT<pfnHash>::AddAll(const CRowList& rows, std::size_t nFir
     // Three passes over a group of rows: fetch their home slots, then the kept
     // bytes those slots point to, then look each row up, by then mostly in cache.
     constexpr std::size_t kGroup = 16;
-    // Kept rows are told by a 32-bit index; the row figure never counts further.
+    // Kept rows are named by a 32-bit index; the row figure never counts further.
     if constexpr (sizeof(std::size_t) > sizeof(std::uint32_t))
         if (nEnd > UINT32_MAX)
             throw std::bad_alloc();
