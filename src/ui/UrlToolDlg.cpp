@@ -13,6 +13,7 @@
 #include <shellapi.h>
 #include <shlobj.h>
 
+#include <algorithm>
 #include <cwchar>
 #include <iterator>
 #include <new>
@@ -201,7 +202,10 @@ void CUrlToolDlg::OnBrowseData() {
 void CUrlToolDlg::ChooseDataFile(const std::filesystem::path& path) {
     m_strDataPath = path;
     m_strDataName = m_strDataPath.filename().wstring();
-    m_arrChosenData.push_back(m_strDataPath);
+    // Each file once, however often it is chosen: every save checks them all.
+    if (std::find(m_arrChosenData.begin(), m_arrChosenData.end(), m_strDataPath) ==
+        m_arrChosenData.end())
+        m_arrChosenData.push_back(m_strDataPath);
     UpdateData(false);
     SetDlgItemText(IDC_DATA_PATH, m_strDataPath.wstring());
     EnableButton(IDC_LOAD);
