@@ -19,19 +19,11 @@ std::filesystem::path PathFromArg(const std::string& arg) {
 }
 
 std::optional<std::string> ArgToDataBytes(const std::string& arg) {
-    const std::wstring wide = Utf8ToWide(arg);
-    if (wide.empty())
-        return std::string();
-    const int nIn = static_cast<int>(wide.size());
-    BOOL bLost = FALSE;
-    const int nOut = WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide.data(), nIn, nullptr, 0,
-                                         nullptr, &bLost);
-    if (nOut <= 0 || bLost)
+    bool bLost = false;
+    std::string bytes = WideToCodePage(CP_ACP, Utf8ToWide(arg), &bLost);
+    if (bLost)
         return std::nullopt;
-    std::string out(static_cast<std::size_t>(nOut), '\0');
-    WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide.data(), nIn, out.data(), nOut, nullptr,
-                        nullptr);
-    return out;
+    return bytes;
 }
 
 std::optional<std::string> ArgToUtf8(const std::string& arg) {
@@ -57,12 +49,6 @@ void PrintText(std::FILE* pStream, std::string_view strUtf8) {
     UINT nCodePage = GetConsoleOutputCP();
     if (nCodePage == 0)
         nCodePage = GetACP();
-    const int nIn = static_cast<int>(wide.size());
-    const int nOut =
-        WideCharToMultiByte(nCodePage, 0, wide.data(), nIn, nullptr, 0, nullptr, nullptr);
-    if (nOut <= 0)
-        return;
-    std::string out(static_cast<std::size_t>(nOut), '\0');
-    WideCharToMultiByte(nCodePage, 0, wide.data(), nIn, out.data(), nOut, nullptr, nullptr);
-    std::fwrite(out.data(), 1, out.size(), pStream);
+    const std::string bytes = WideToCodePage(nCodePage, wide);
+    std::fwrite(bytes.data(), 1, bytes.size(), pStream);
 }

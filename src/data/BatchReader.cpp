@@ -81,7 +81,7 @@ bool CBatchReader::ReadStart(std::size_t& nRead, std::size_t& nStart) {
 
 // Shift-JIS that is valid UTF-8 throughout is taken as UTF-8 (docs/BEHAVIOUR.md).
 void CBatchReader::DecideCode() {
-    if (m_rule != EEncodingRule::Auto || m_code != ETextCode::Ansi || m_bUtf16)
+    if (!BytesDecide() || m_bUtf16)
         return;
     m_check.Finish();
     if (!m_check.Invalid() && m_check.SawMultibyte())
@@ -94,9 +94,8 @@ void CBatchReader::ReadSome() {
         if (m_filling.Count() >= m_nBatchRows || m_filling.ByteSize() >= m_nBatchBytes)
             Publish(false);
     };
-    // Only the Auto rule without a byte-order mark needs the bytes checked.
     auto check = [this](std::string_view block) {
-        if (m_rule != EEncodingRule::Auto || m_code != ETextCode::Ansi || m_check.Invalid())
+        if (!BytesDecide() || m_check.Invalid())
             return;
         // 0x1A ends the data, so what follows it is not looked at.
         const void* pEof = std::memchr(block.data(), '\x1A', block.size());

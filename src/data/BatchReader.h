@@ -46,6 +46,8 @@ private:
     bool ReadStart(std::size_t& nRead, std::size_t& nStart);
     // Decides the code once the last byte is read.
     void DecideCode();
+    // Only the Auto rule without a byte-order mark leaves the code to the bytes.
+    bool BytesDecide() const { return m_rule == EEncodingRule::Auto && m_code == ETextCode::Ansi; }
     void Publish(bool bFinal);
 
     CByteSource& m_source;

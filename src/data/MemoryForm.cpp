@@ -29,7 +29,3 @@ std::unique_ptr<CByteSource> CMemoryForm::OpenDataSource(const std::filesystem::
         return CFileSource::Stdin();
     return CToolForm::OpenDataSource(path);
 }
-
-void CMemoryForm::ReserveRows(ERowList list, std::size_t nBytes, std::size_t nRows) {
-    ReserveRowsIn(Rows(list), nBytes, nRows);
-}

@@ -19,7 +19,9 @@ public:
     void AppendRows(ERowList list, const CRowList& batch) override { Rows(list).AppendAll(batch); }
     void ReplaceRows(ERowList list, CRowList&& rows) override;
     void TruncateRows(ERowList list, std::size_t nCount) override { Rows(list).Truncate(nCount); }
-    void ReserveRows(ERowList list, std::size_t nBytes, std::size_t nRows) override;
+    void ReserveRows(ERowList list, std::size_t nBytes, std::size_t nRows) override {
+        Rows(list).ReserveMore(nBytes, nRows);
+    }
     void SetRowsCode(ERowList list, std::size_t nFirst, ETextCode code) override {
         Rows(list).SetCodeFrom(nFirst, code);
     }

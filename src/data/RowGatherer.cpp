@@ -88,10 +88,5 @@ CRowList CRowGatherer::Finish() {
 }
 
 bool CRowGatherer::CommitSave(std::filesystem::path& stranded) {
-    if (!m_bWriting)
-        return false;
-    if (m_writer.Commit())
-        return true;
-    stranded = m_writer.StrandedBackup();
-    return false;
+    return m_bWriting && m_writer.Commit(&stranded);
 }

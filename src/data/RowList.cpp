@@ -19,10 +19,14 @@ ETextCode CRowList::CodeOfSlow(std::size_t i) const {
     return std::prev(it)->code;
 }
 
-void CRowList::SetCodeFrom(std::size_t nFirst, ETextCode code) {
-    while (!m_runs.empty() && m_runs.back().nFirst >= nFirst)
+void CRowList::DropRunsFrom(std::size_t nRow) {
+    while (!m_runs.empty() && m_runs.back().nFirst >= nRow)
         m_runs.pop_back();
     m_tailCode = m_runs.empty() ? ETextCode::Ansi : m_runs.back().code;
+}
+
+void CRowList::SetCodeFrom(std::size_t nFirst, ETextCode code) {
+    DropRunsFrom(nFirst);
     if (code != m_tailCode && nFirst < Count()) {
         m_runs.push_back({nFirst, code});
         m_tailCode = code;
@@ -65,9 +69,7 @@ void CRowList::Truncate(std::size_t nCount) {
         return;
     m_arrBytes.Truncate(nCount == 0 ? 0 : m_arrEnds[nCount - 1]);
     m_arrEnds.Truncate(nCount);
-    while (!m_runs.empty() && m_runs.back().nFirst >= nCount)
-        m_runs.pop_back();
-    m_tailCode = m_runs.empty() ? ETextCode::Ansi : m_runs.back().code;
+    DropRunsFrom(nCount);
 }
 
 void CRowList::Clear() {
@@ -92,11 +94,12 @@ void CRowList::Swap(CRowList& other) noexcept {
     std::swap(m_tailCode, other.m_tailCode);
 }
 
-void ReserveRowsIn(CRowList& rows, std::size_t nBytes, std::size_t nRows) noexcept {
-    if (nBytes > SIZE_MAX - rows.ByteSize() || nRows > SIZE_MAX - rows.Count())
+void CRowList::ReserveMore(std::size_t nBytes, std::size_t nRows) noexcept {
+    if (nBytes > SIZE_MAX - ByteSize() || nRows > SIZE_MAX - Count())
         return;
     try {
-        rows.Reserve(rows.ByteSize() + nBytes, rows.Count() + nRows);
+        m_arrBytes.Reserve(ByteSize() + nBytes);
+        m_arrEnds.Reserve(Count() + nRows);
     } catch (const std::bad_alloc&) {
         // Only a hint: the rows still grow as they come, or fail then.
     }

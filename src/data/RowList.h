@@ -38,12 +38,9 @@ public:
     }
     // Appends every row of another list, in order, each with its code.
     void AppendAll(const CRowList& rows);
-    // Room for nRows rows of nBytes bytes in all, so that appending up to that never
-    // moves the rows; a request that cannot be met throws std::bad_alloc.
-    void Reserve(std::size_t nBytes, std::size_t nRows) {
-        m_arrBytes.Reserve(nBytes);
-        m_arrEnds.Reserve(nRows);
-    }
+    // Room for nRows more rows of nBytes more bytes, so that appending up to that never
+    // moves the rows; only a hint: when the room cannot be had, nothing changes.
+    void ReserveMore(std::size_t nBytes, std::size_t nRows) noexcept;
 
     // The code of the rows that Append adds from now on (ANSI at first).
     void SetCode(ETextCode code) { m_code = code; }
@@ -73,6 +70,8 @@ private:
         ETextCode code;
     };
     void StartRun(ETextCode code);
+    // Forgets the runs that start at nRow or later.
+    void DropRunsFrom(std::size_t nRow);
     ETextCode CodeOfSlow(std::size_t i) const;
 
     CPodArray<char> m_arrBytes;
@@ -81,6 +80,3 @@ private:
     ETextCode m_code = ETextCode::Ansi;     // for rows that Append adds
     ETextCode m_tailCode = ETextCode::Ansi; // of the last run, ANSI when there is none
 };
-
-// Makes room for nRows more rows of nBytes more bytes, if it can: a hint that never fails.
-void ReserveRowsIn(CRowList& rows, std::size_t nBytes, std::size_t nRows) noexcept;

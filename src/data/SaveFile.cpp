@@ -36,9 +36,13 @@ bool CSaveFileWriter::WriteRow(std::string_view row) {
     return true;
 }
 
-bool CSaveFileWriter::Commit() {
+bool CSaveFileWriter::Commit(std::filesystem::path* pStranded) {
     try {
-        return (Flush() && m_pTarget->Commit()) || Fail();
+        if (Flush() && m_pTarget->Commit())
+            return true;
+        if (pStranded != nullptr)
+            *pStranded = m_pTarget->StrandedBackup();
+        return Fail();
     } catch (...) {
         Fail();
         throw;
@@ -53,11 +57,7 @@ bool WriteSaveFile(std::unique_ptr<CSaveTarget> pTarget, const CRowList& rows, b
     for (std::size_t i = 0; i < rows.Count(); ++i)
         if (!writer.WriteRow(rows.Row(i)))
             return false;
-    if (writer.Commit())
-        return true;
-    if (pStranded != nullptr)
-        *pStranded = writer.StrandedBackup();
-    return false;
+    return writer.Commit(pStranded);
 }
 
 bool WriteSaveFile(const std::filesystem::path& path, const CRowList& rows) {

@@ -21,9 +21,9 @@ public:
     // bBom: the file starts with a UTF-8 byte-order mark.
     bool Create(bool bBom = false);
     bool WriteRow(std::string_view row);
-    bool Commit();
-    // After a failed Commit: where the old content is, when it could not be put back.
-    std::filesystem::path StrandedBackup() const { return m_pTarget->StrandedBackup(); }
+    // False when the file could not be put in place; then pStranded, if given, is set
+    // to where the old content is when it could not be put back (else empty).
+    bool Commit(std::filesystem::path* pStranded = nullptr);
 
 private:
     bool Flush();

@@ -8,6 +8,14 @@
 #include <new>
 #include <string>
 
+namespace {
+// A message followed by a line break and the path, or alone when the path has no text.
+std::string WithPath(const char* pszMessage, const std::filesystem::path& path) {
+    const std::string strPath = PathToUtf8(path);
+    return strPath.empty() ? std::string(pszMessage) : std::string(pszMessage) + "\n" + strPath;
+}
+} // namespace
+
 bool AcceptSavePath(CToolForm& form, std::filesystem::path& savePath) {
     savePath = form.GetFieldPath(IDC_DEST_PATH);
     if (savePath.empty()) {
@@ -36,11 +44,10 @@ EJobResult SaveAndReport(CToolForm& form, const std::filesystem::path& savePath,
     if (!bWritten) {
         if (undo)
             undo();
-        if (stranded.empty())
-            ReportWithPath(form, texts::kSaveFailed, savePath);
-        else
-            form.ShowMessage(std::string(texts::kSaveFailed) + "\n" + PathToUtf8(savePath) + "\n" +
-                             texts::kOldContentKept + "\n" + PathToUtf8(stranded));
+        std::string strMessage = WithPath(texts::kSaveFailed, savePath);
+        if (!stranded.empty())
+            strMessage.append("\n").append(WithPath(texts::kOldContentKept, stranded));
+        form.ShowMessage(strMessage);
         return EJobResult::Failed;
     }
     form.ShowMessage(strDone);
@@ -48,9 +55,7 @@ EJobResult SaveAndReport(CToolForm& form, const std::filesystem::path& savePath,
 }
 
 void ReportWithPath(CToolForm& form, const char* pszMessage, const std::filesystem::path& path) {
-    const std::string strPath = PathToUtf8(path);
-    form.ShowMessage(strPath.empty() ? std::string(pszMessage)
-                                     : std::string(pszMessage) + "\n" + strPath);
+    form.ShowMessage(WithPath(pszMessage, path));
 }
 
 void ReportOutOfMemory(CToolForm& form) {

@@ -24,20 +24,20 @@ EJobResult LoadRows(CToolForm& form, CByteSource& source, const std::filesystem:
     try {
         CBatchReader reader(source, kBatchRows, kBatchBytes, form.GetEncodingRule());
         CRowList batch;
-        bool bFirst = true;
+        // Room for the whole file at once, guessed from its size and the first rows, so
+        // that the list is not moved again and again while it grows.
+        std::uint64_t nRoomFor = source.SizeHint();
         while (reader.Next(batch)) {
             if (batch.Count() > kMaxRows - form.GetRows(ERowList::In).Count())
                 throw std::bad_alloc();
-            // Room for the whole file at once, guessed from its size and the first rows, so
-            // that the list is not moved again and again while it grows.
-            if (bFirst && source.SizeHint() > 0 && source.SizeHint() <= SIZE_MAX) {
-                const double dRows = static_cast<double>(source.SizeHint()) *
+            if (nRoomFor > 0 && nRoomFor <= SIZE_MAX) {
+                const double dRows = static_cast<double>(nRoomFor) *
                                      static_cast<double>(batch.Count()) /
                                      static_cast<double>(batch.ByteSize() + batch.Count());
-                form.ReserveRows(ERowList::In, static_cast<std::size_t>(source.SizeHint()),
+                form.ReserveRows(ERowList::In, static_cast<std::size_t>(nRoomFor),
                                  static_cast<std::size_t>(dRows * 1.1) + 1);
             }
-            bFirst = false;
+            nRoomFor = 0;
             form.AppendRows(ERowList::In, batch);
         }
         bReadFailed = reader.ReadFailed();

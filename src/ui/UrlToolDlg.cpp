@@ -387,7 +387,7 @@ LRESULT CUrlToolDlg::OnTruncateRows(WPARAM wParam, LPARAM lParam) {
 
 LRESULT CUrlToolDlg::OnReserveRows(WPARAM wParam, LPARAM lParam) {
     const SRowsRoom& room = *reinterpret_cast<const SRowsRoom*>(lParam);
-    ReserveRowsIn(Rows(static_cast<ERowList>(wParam)), room.nBytes, room.nRows);
+    Rows(static_cast<ERowList>(wParam)).ReserveMore(room.nBytes, room.nRows);
     return 0;
 }
 

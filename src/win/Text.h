@@ -8,3 +8,6 @@
 std::wstring Utf8ToWide(std::string_view str);
 std::string WideToAnsi(std::wstring_view str);
 std::string WideToUtf8(std::wstring_view str);
+// The text in code page nCodePage. With pLost, a character the code page cannot hold
+// is not replaced by a look-alike, and *pLost says whether any was lost (not for UTF-8).
+std::string WideToCodePage(unsigned nCodePage, std::wstring_view str, bool* pLost = nullptr);
