@@ -14,6 +14,7 @@
 namespace {
 
 const std::string kM = "regist_pernad.cgi";
+using JobFn = EJobResult (*)(CToolForm&);
 
 // A form with a data file and a save path in a fresh folder, as after the folder choice.
 struct SFormFixture {
@@ -211,21 +212,34 @@ TEST(Jobs, FailuresChangeNothing) {
     auto withSave = [](const char* psz) {
         return [psz](const std::filesystem::path& d) { return WithPath(psz, d / "out.txt"); };
     };
+    auto withData = [](const char* psz) {
+        return [psz](const std::filesystem::path& d) { return WithPath(psz, d / "urls.txt"); };
+    };
+    auto load = [](std::string bytes, bool bThrow) {
+        return [bytes, bThrow](CFaultyForm& f, const std::filesystem::path& d) {
+            CFailingSource source(bytes, bThrow);
+            return LoadRows(f, source, d / "urls.txt");
+        };
+    };
+    auto emptySavePath = [](JobFn job) {
+        return [job](CFaultyForm& f, const std::filesystem::path&) {
+            f.m_fieldPaths[IDC_DEST_PATH] = "";
+            return job(f);
+        };
+    };
     const SCase cases[] = {
-        {"load: read error part-way",
-         [&](CFaultyForm& f, const auto& d) {
-             CFailingSource source(manyLines, false);
-             return LoadRows(f, source, d / "urls.txt");
-         },
-         [](const auto& d) { return WithPath(texts::kDataReadFailed, d / "urls.txt"); }},
-        {"load: out of memory part-way",
-         [&](CFaultyForm& f, const auto& d) {
-             CFailingSource source(manyLines, true);
-             return LoadRows(f, source, d / "urls.txt");
-         },
-         fixed(texts::kOutOfMemory)},
+        {"load: read error part-way", load(manyLines, false), withData(texts::kDataReadFailed)},
+        {"load: out of memory part-way", load(manyLines, true), fixed(texts::kOutOfMemory)},
+        {"load: UTF-16 (FF FE)",
+         load(std::string("\xFF\xFE"
+                          "a\0\n\0",
+                          6),
+              false),
+         withData(texts::kUtf16Unsupported)},
+        {"load: UTF-16 (FE FF)", load(std::string("\xFE\xFF\0a\0\n", 6), false),
+         withData(texts::kUtf16Unsupported)},
         {"load: data file missing", [](CFaultyForm& f, const auto&) { return RunLoadJob(f); },
-         [](const auto& d) { return WithPath(texts::kDataOpenFailed, d / "urls.txt"); }},
+         withData(texts::kDataOpenFailed)},
         {"trim: out of memory part-way",
          [](CFaultyForm& f, const auto&) {
              f.m_bCapped = true;
@@ -236,18 +250,10 @@ TEST(Jobs, FailuresChangeNothing) {
              return RunConvertJob(f);
          },
          fixed(texts::kOutOfMemory)},
-        {"trim: empty save path",
-         [](CFaultyForm& f, const auto&) {
-             f.m_fieldPaths[IDC_DEST_PATH] = "";
-             return RunConvertJob(f);
-         },
-         fixed(texts::kNoSavePath), EJobResult::Stopped},
-        {"dedup: empty save path",
-         [](CFaultyForm& f, const auto&) {
-             f.m_fieldPaths[IDC_DEST_PATH] = "";
-             return RunDedupJob(f);
-         },
-         fixed(texts::kNoSavePath), EJobResult::Stopped},
+        {"trim: empty save path", emptySavePath(RunConvertJob), fixed(texts::kNoSavePath),
+         EJobResult::Stopped},
+        {"dedup: empty save path", emptySavePath(RunDedupJob), fixed(texts::kNoSavePath),
+         EJobResult::Stopped},
         // A job that throws past its own handlers is still reported, naming its file.
         {"trim worker: save path field out of memory",
          [](CFaultyForm& f, const auto&) {
@@ -284,8 +290,6 @@ TEST(Jobs, FailuresChangeNothing) {
         EXPECT_TRUE(form.m_enabled.empty()) << c.pszName;
     }
 }
-
-using JobFn = EJobResult (*)(CToolForm&);
 
 TEST(SavingJobs, SaveOverTheDataFileAsksFirst) {
     for (JobFn job : {RunConvertJob, RunDedupJob}) {

@@ -133,24 +133,6 @@ struct SLoadedForm {
     }
 };
 
-TEST(TextCode, Utf16IsRefusedAndChangesNothing) {
-    for (const std::string& bytes : {std::string("\xFF\xFE"
-                                                 "a\0\n\0",
-                                                 6),
-                                     std::string("\xFE\xFF\0a\0\n", 6)}) {
-        SLoadedForm f(bytes);
-        f.form.m_listIn.Append("kept");
-        f.form.m_nLastRow = 0;
-        EXPECT_EQ(RunLoadJob(f.form), EJobResult::Failed);
-        EXPECT_EQ(f.form.m_messages,
-                  std::vector<std::string>{std::string(texts::kUtf16Unsupported) + "\n" +
-                                           PathToUtf8(f.dataPath)});
-        EXPECT_EQ(f.form.m_listIn.Count(), 1u);
-        EXPECT_EQ(f.form.m_nLastRow, 0);
-        EXPECT_TRUE(f.form.m_enabled.empty());
-    }
-}
-
 // The whole road for each code: the load's message, the trim's marker search, and the
 // save file, which repeats the data file's byte-order mark.
 TEST(TextCode, LoadTrimAndSaveByTheFilesCode) {

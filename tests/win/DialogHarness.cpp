@@ -90,6 +90,12 @@ void CDialogHarness::WaitForJob() {
         << "the job did not end; message boxes up: " << m_nBoxesUp.load();
 }
 
+std::vector<std::wstring> CDialogHarness::RunJob(int nId) {
+    Click(nId);
+    WaitForJob();
+    return TakeMessages();
+}
+
 std::vector<std::wstring> CDialogHarness::TakeMessages() {
     std::lock_guard<std::mutex> lock(m_mutex);
     return std::exchange(m_messages, {});

@@ -33,6 +33,8 @@ public:
     void Click(int nId);
     // Waits until the running job has ended and the buttons are back.
     void WaitForJob();
+    // Clicks a job's button, waits for the job, and returns the messages it showed.
+    std::vector<std::wstring> RunJob(int nId);
     // The texts of the message boxes shown so far, and forgets them.
     std::vector<std::wstring> TakeMessages();
 

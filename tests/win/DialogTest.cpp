@@ -98,9 +98,7 @@ TEST(MainDialog, ConversionAndDuplicateAdjustment) {
     EXPECT_EQ(h.Text(IDC_DATA_PATH), (dir / "urls.txt").wstring());
     EXPECT_EQ(JobButtons(h), (std::vector<bool>{true, false, false, false}));
 
-    h.Click(IDC_LOAD);
-    h.WaitForJob();
-    EXPECT_EQ(h.TakeMessages(), Messages{kLoadDone});
+    EXPECT_EQ(h.RunJob(IDC_LOAD), Messages{kLoadDone});
     EXPECT_EQ(JobButtons(h), (std::vector<bool>{true, true, false, false}));
     ASSERT_EQ(h.ListCount(IDC_LIST_IN), 3);
     EXPECT_EQ(h.ListText(IDC_LIST_IN, 2, 0), L"2");
@@ -117,18 +115,14 @@ TEST(MainDialog, ConversionAndDuplicateAdjustment) {
     EXPECT_EQ(h.Text(IDC_DEST_PATH), (dir / "out").wstring() + L"\\urls.txt");
     EXPECT_EQ(JobButtons(h), (std::vector<bool>{true, true, true, true}));
 
-    h.Click(IDC_CONVERT);
-    h.WaitForJob();
-    EXPECT_EQ(h.TakeMessages(), Messages{kConvertDone});
+    EXPECT_EQ(h.RunJob(IDC_CONVERT), Messages{kConvertDone});
     const std::string strCut = "http://a.jp/" + strSjis + "/regist_pernad.cgi\r\n";
     EXPECT_EQ(ReadBytes(dir / "out" / "urls.txt"), strCut + strCut);
     EXPECT_EQ(h.ListCount(IDC_LIST_OUT), 2);
     EXPECT_EQ(::SendMessageW(h.Item(IDC_PROGRESS), PBM_GETPOS, 0, 0), 2);
     EXPECT_EQ(::SendMessageW(h.Item(IDC_PROGRESS), PBM_GETRANGE, FALSE, 0), 2);
 
-    h.Click(IDC_DEDUP);
-    h.WaitForJob();
-    EXPECT_EQ(h.TakeMessages(), Messages{kDedupDone});
+    EXPECT_EQ(h.RunJob(IDC_DEDUP), Messages{kDedupDone});
     EXPECT_EQ(ReadBytes(dir / "out" / "urls.txt"),
               "http://a.jp/" + strSjis +
                   "/regist_pernad.cgi?mode=new\r\nhttp://b.jp/index.html\r\n");
@@ -137,9 +131,7 @@ TEST(MainDialog, ConversionAndDuplicateAdjustment) {
 
     // An edited save path field is where the jobs write; an empty one stops them.
     ::SetWindowTextW(h.Item(IDC_DEST_PATH), L"");
-    h.Click(IDC_CONVERT);
-    h.WaitForJob();
-    EXPECT_EQ(h.TakeMessages(), Messages{L"保存先アドレスが未入力です。"});
+    EXPECT_EQ(h.RunJob(IDC_CONVERT), Messages{L"保存先アドレスが未入力です。"});
     EXPECT_EQ(::SendMessageW(h.Item(IDC_PROGRESS), PBM_GETPOS, 0, 0), 0);
 
     h.Click(IDC_CLEAR);
@@ -170,20 +162,14 @@ TEST(MainDialog, SavingOverAnyChosenDataFileAsksFirst) {
         h.Click(IDC_BROWSE_DEST);
         h.TakeMessages();
         h.m_nYesNoAnswer = IDNO;
-        h.Click(IDC_DEDUP);
-        h.WaitForJob();
-        EXPECT_EQ(h.TakeMessages(), kAsked);
+        EXPECT_EQ(h.RunJob(IDC_DEDUP), kAsked);
 
         h.ChooseDataFile(dir / "G" / "B.txt");
         if (bLoadB) {
-            h.Click(IDC_LOAD);
-            h.WaitForJob();
-            h.TakeMessages();
+            h.RunJob(IDC_LOAD);
         }
         for (int nButton : {IDC_DEDUP, IDC_CONVERT}) {
-            h.Click(nButton);
-            h.WaitForJob();
-            EXPECT_EQ(h.TakeMessages(), kAsked) << "B loaded: " << bLoadB;
+            EXPECT_EQ(h.RunJob(nButton), kAsked) << "B loaded: " << bLoadB;
         }
         EXPECT_EQ(ReadBytes(dir / "F" / "A.txt"), strA);
         EXPECT_EQ(h.ListCount(IDC_LIST_OUT), 0);
@@ -191,16 +177,12 @@ TEST(MainDialog, SavingOverAnyChosenDataFileAsksFirst) {
         // Clear forgets A: a path typed into the field then is the user's own choice.
         h.Click(IDC_CLEAR);
         h.ChooseDataFile(dir / "G" / "B.txt");
-        h.Click(IDC_LOAD);
-        h.WaitForJob();
-        h.TakeMessages();
+        h.RunJob(IDC_LOAD);
         ::SetWindowTextW(h.Item(IDC_DEST_PATH), (dir / "F" / "A.txt").c_str());
         h.Click(IDC_BROWSE_DEST); // enables the jobs; the user then types another path
         EXPECT_EQ(h.Text(IDC_DEST_PATH), (dir / "F").wstring() + L"\\B.txt");
         ::SetWindowTextW(h.Item(IDC_DEST_PATH), (dir / "F" / "A.txt").c_str());
-        h.Click(IDC_DEDUP);
-        h.WaitForJob();
-        EXPECT_EQ(h.TakeMessages(), Messages{kDedupDone});
+        EXPECT_EQ(h.RunJob(IDC_DEDUP), Messages{kDedupDone});
         EXPECT_EQ(ReadBytes(dir / "F" / "A.txt"), "b\r\n");
     }
 }
@@ -230,9 +212,7 @@ TEST(MainDialog, FailedConversionSaveTakesBackItsRows) {
     }
     ::CloseHandle(hHeld);
     EXPECT_EQ(ReadBytes(target), "old\r\n");
-    h.Click(IDC_CONVERT);
-    h.WaitForJob();
-    EXPECT_EQ(h.TakeMessages(), Messages{kConvertDone});
+    EXPECT_EQ(h.RunJob(IDC_CONVERT), Messages{kConvertDone});
     EXPECT_EQ(ReadBytes(target), "a/regist_pernad.cgi\r\nb/regist_pernad.cgi\r\n");
     EXPECT_EQ(h.ListCount(IDC_LIST_OUT), 2);
 }
@@ -264,14 +244,10 @@ TEST(MainDialog, DroppedFilesAndUtf8Rows) {
     WriteBytes(dir / "sjis.txt", "h/\x97\xE1/regist_pernad.cgi?y\r\n");
     CDialogHarness h;
     h.ChooseDataFile(dir / "sjis.txt");
-    h.Click(IDC_LOAD);
-    h.WaitForJob();
-    EXPECT_EQ(h.TakeMessages(), Messages{kLoadDone});
+    EXPECT_EQ(h.RunJob(IDC_LOAD), Messages{kLoadDone});
     h.m_folder = dir / L"フォルダ";
     h.Click(IDC_BROWSE_DEST);
-    h.Click(IDC_CONVERT);
-    h.WaitForJob();
-    h.TakeMessages();
+    h.RunJob(IDC_CONVERT);
 
     // A folder first, or a drop while a job runs, changes nothing.
     ::SendMessageW(h.Dlg(), WM_DROPFILES,
@@ -295,9 +271,7 @@ TEST(MainDialog, DroppedFilesAndUtf8Rows) {
     EXPECT_EQ(h.ListCount(IDC_LIST_IN), 0);
     EXPECT_EQ(h.Text(IDC_DATA_PATH), utf8.wstring());
     EXPECT_TRUE(h.Enabled(IDC_LOAD));
-    h.Click(IDC_LOAD);
-    h.WaitForJob();
-    EXPECT_EQ(h.TakeMessages(), Messages{L"データファイル読み込み完了 (UTF-8)"});
+    EXPECT_EQ(h.RunJob(IDC_LOAD), Messages{L"データファイル読み込み完了 (UTF-8)"});
     EXPECT_EQ(h.ListText(IDC_LIST_IN, 0, 1), L"h/例/regist_pernad.cgi?x");
     h.Click(IDC_CONVERT);
     h.WaitForJob();
