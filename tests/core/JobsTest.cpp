@@ -134,6 +134,8 @@ TEST(DedupJob, KeepsFirstOccurrences) {
     } cases[] = {
         {"x y x z y", {"x", "y", "x", "z", "y"}, {}, {"x", "y", "z"}},
         {"three empty rows", {"", "", ""}, {}, {""}},
+        {"no folding", {"a/b", "a/b/", "A/B", "a/b ", "a/b"}, {}, {"a/b", "a/b/", "A/B", "a/b "}},
+        {"nul is a byte", {std::string("a\0b", 3), "a"}, {}, {std::string("a\0b", 3), "a"}},
         {"empty input empties the output", {}, {"old"}, {}},
         {"earlier trim rows are gone", {"a", "a"}, {"t1", "t2"}, {"a"}},
         {"repeats across batches", many, {}, manyKept},

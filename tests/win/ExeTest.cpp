@@ -1,0 +1,159 @@
+// The built exes started as separate processes, as a desktop or a console starts
+// them: Kelvane.exe driven through its window, kelvane-cli.exe with Japanese
+// names, its output read from a pipe.
+#include "../core/TestUtil.h"
+
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+// An exe of the build: a Unix path, as Wine's drive Z: names it.
+std::wstring WinPath(const char* pszPath) {
+    std::wstring path;
+    for (const char* p = pszPath; *p != '\0'; ++p)
+        path += *p == '/' ? L'\\' : static_cast<wchar_t>(*p);
+    return path[0] == L'\\' ? L"Z:" + path : path;
+}
+
+// Starts "exe" args in the folder, its standard output and error going to hOut.
+PROCESS_INFORMATION Start(const char* pszExe, const std::wstring& args,
+                          const std::filesystem::path& folder, HANDLE hOut = nullptr) {
+    STARTUPINFOW si{};
+    si.cb = sizeof si;
+    if (hOut != nullptr) {
+        si.dwFlags = STARTF_USESTDHANDLES;
+        si.hStdOutput = si.hStdError = hOut;
+        si.hStdInput = ::GetStdHandle(STD_INPUT_HANDLE);
+    }
+    PROCESS_INFORMATION pi{};
+    std::wstring cmd = L"\"" + WinPath(pszExe) + L"\" " + args;
+    EXPECT_TRUE(::CreateProcessW(nullptr, cmd.data(), nullptr, nullptr, hOut != nullptr, 0, nullptr,
+                                 folder.c_str(), &si, &pi));
+    return pi;
+}
+
+DWORD EndOf(PROCESS_INFORMATION& pi) {
+    DWORD dwExit = 999;
+    ::WaitForSingleObject(pi.hProcess, 30000);
+    ::GetExitCodeProcess(pi.hProcess, &dwExit);
+    ::CloseHandle(pi.hProcess);
+    ::CloseHandle(pi.hThread);
+    return dwExit;
+}
+
+template <typename Find> HWND WaitFor(Find find) {
+    HWND hWnd = nullptr;
+    for (int i = 0; i < 400 && (hWnd = find()) == nullptr; ++i)
+        ::Sleep(50);
+    return hWnd;
+}
+
+// A visible dialog that hOwner owns: the message box it shows.
+HWND FindBox(HWND hOwner) {
+    HWND hWnd = nullptr;
+    while ((hWnd = ::FindWindowExW(nullptr, hWnd, L"#32770", nullptr)) != nullptr)
+        if (::GetWindow(hWnd, GW_OWNER) == hOwner && ::IsWindowVisible(hWnd))
+            return hWnd;
+    return nullptr;
+}
+
+std::wstring ItemText(HWND hDlg, int nId) {
+    wchar_t sz[1024] = L"";
+    ::GetDlgItemTextW(hDlg, nId, sz, 1024);
+    return sz;
+}
+
+// Kelvane.exe plain, and with a data file named on its command line (what Explorer passes
+// for a file dropped on its icon): the file is chosen and loads; each run ends with 0.
+TEST(Exe, KelvaneStartsWithAndWithoutADataFile) {
+    CTempDir dir;
+    const std::filesystem::path data = dir.Path() / L"例 utf8.txt";
+    WriteBytes(data, "h/\xE4\xBE\x8B/regist_pernad.cgi\r\n");
+    for (const std::wstring& arg : {std::wstring(), data.wstring()}) {
+        PROCESS_INFORMATION pi =
+            Start(KELVANE_EXE, arg.empty() ? arg : L"\"" + arg + L"\"", dir.Path());
+        // Found as soon as it exists; shown once it is initialised.
+        const HWND hWnd = WaitFor([] {
+            const HWND h = ::FindWindowW(L"#32770", L"ペルナード新規登録URL調整ツール");
+            return h != nullptr && ::IsWindowVisible(h) ? h : nullptr;
+        });
+        ASSERT_NE(hWnd, nullptr);
+        EXPECT_EQ(ItemText(hWnd, 1002), arg);
+        if (!arg.empty()) {
+            EXPECT_TRUE(::IsWindowEnabled(::GetDlgItem(hWnd, 1001)));
+            ::PostMessageW(hWnd, WM_COMMAND, MAKEWPARAM(1001, BN_CLICKED), 0);
+            const HWND hBox = WaitFor([&] { return FindBox(hWnd); });
+            ASSERT_NE(hBox, nullptr);
+            EXPECT_EQ(ItemText(hBox, 0xFFFF), L"データファイル読み込み完了 (UTF-8)");
+            ::PostMessageW(hBox, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+            WaitFor(
+                [&] { return ::IsWindowEnabled(::GetDlgItem(hWnd, IDCANCEL)) ? hWnd : nullptr; });
+        }
+        ::PostMessageW(hWnd, WM_CLOSE, 0, 0);
+        EXPECT_EQ(EndOf(pi), 0u);
+    }
+}
+
+// Runs kelvane-cli.exe with the arguments in the folder; its exit code and output bytes.
+std::pair<DWORD, std::string> RunCli(const std::wstring& args,
+                                     const std::filesystem::path& folder) {
+    SECURITY_ATTRIBUTES sa{sizeof sa, nullptr, TRUE};
+    HANDLE hRead = nullptr;
+    HANDLE hWrite = nullptr;
+    EXPECT_TRUE(::CreatePipe(&hRead, &hWrite, &sa, 0));
+    ::SetHandleInformation(hRead, HANDLE_FLAG_INHERIT, 0);
+    PROCESS_INFORMATION pi = Start(KELVANE_CLI_EXE, args, folder, hWrite);
+    ::CloseHandle(hWrite);
+    std::string out;
+    char buffer[4096];
+    DWORD dwRead = 0;
+    while (::ReadFile(hRead, buffer, sizeof buffer, &dwRead, nullptr) && dwRead > 0)
+        out.append(buffer, dwRead);
+    ::CloseHandle(hRead);
+    return {EndOf(pi), out};
+}
+
+std::string Cp932(const std::wstring& text) {
+    std::string out(text.size() * 2, '\0');
+    out.resize(static_cast<std::size_t>(
+        ::WideCharToMultiByte(932, 0, text.data(), static_cast<int>(text.size()), out.data(),
+                              static_cast<int>(out.size()), nullptr, nullptr)));
+    return out;
+}
+
+// Names reach the exe through the wide command line; messages reach a pipe in the
+// console's code page, 932 under the Japanese locale.
+TEST(Exe, CliWithJapaneseFileFolderAndMarkerNames) {
+    CTempDir dir;
+    const std::filesystem::path folder = dir.Path() / L"作業";
+    std::filesystem::create_directories(folder / L"出力");
+    const std::string strRei = Cp932(L"例");
+    WriteBytes(folder / L"データ.txt", "a/" + strRei + "/regist_pernad.cgi?x\r\nb\r\nb\r\n");
+    const struct {
+        const wchar_t* pszArgs;
+        DWORD dwExit;
+        const wchar_t* pszSaved; // inside the folder
+        std::string bytes;
+        const wchar_t* pszSaid;
+    } cases[] = {
+        {L"trim データ.txt 出力\\出力.txt", 0, L"出力\\出力.txt",
+         "a/" + strRei + "/regist_pernad.cgi\r\n", L"データ変換&&ファイル保存完了"},
+        {L"dedup \"データ.txt\" 出力", 0, L"出力\\データ.txt",
+         "a/" + strRei + "/regist_pernad.cgi?x\r\nb\r\n", L"URL重複削除処理完了"},
+        {L"trim データ.txt 出力\\例.txt --marker 例", 0, L"出力\\例.txt", "a/" + strRei + "\r\n",
+         L"データ変換&&ファイル保存完了"},
+        {L"trim ないファイル.txt 出力", 1, L"出力\\ないファイル.txt", "", L"ないファイル.txt"},
+    };
+    for (const auto& c : cases) {
+        const auto [dwExit, out] = RunCli(c.pszArgs, folder);
+        EXPECT_EQ(dwExit, c.dwExit) << out;
+        EXPECT_EQ(ReadBytes(folder / c.pszSaved), c.bytes);
+        if (::GetACP() == 932) {
+            EXPECT_NE(out.find(Cp932(c.pszSaid)), std::string::npos) << out;
+        }
+    }
+}
+
+} // namespace
