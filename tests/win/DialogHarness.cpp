@@ -4,7 +4,7 @@
 
 #include <gtest/gtest.h>
 
-#include <chrono>
+#include <cstdlib>
 
 namespace {
 class CTestApp : public CWinApp {
@@ -12,16 +12,6 @@ public:
     BOOL InitInstance() override { return FALSE; }
 };
 CTestApp g_app;
-
-template <typename Pred> bool WaitUntil(Pred pred, int nMilliseconds = 20000) {
-    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(nMilliseconds);
-    while (!pred()) {
-        if (std::chrono::steady_clock::now() > end)
-            return false;
-        ::Sleep(5);
-    }
-    return true;
-}
 } // namespace
 
 CDialogHarness* CDialogHarness::s_pCurrent = nullptr;
@@ -42,14 +32,19 @@ CDialogHarness::CDialogHarness() : m_savedSeams(UiSeams()) {
 }
 
 CDialogHarness::~CDialogHarness() {
-    Release();
-    if (m_pDlg != nullptr && m_pDlg->m_hWnd != nullptr) {
-        WaitUntil([&] { return !m_pDlg->IsJobRunning(); });
-        ::PostMessageW(Dlg(), WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
-    }
+    m_bHoldBoxes = false;
+    ReleaseOne();
+    if (m_pDlg == nullptr || m_pDlg->m_hWnd == nullptr)
+        std::abort(); // the dialog never came up: nothing could end its thread
+    WaitUntil([&] { return !m_pDlg->IsJobRunning(); });
+    ::PostMessageW(Dlg(), WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
     m_thread.join();
     UiSeams() = m_savedSeams;
     s_pCurrent = nullptr;
+}
+
+std::vector<bool> CDialogHarness::JobButtons() const {
+    return {Enabled(IDC_LOAD), Enabled(IDC_BROWSE_DEST), Enabled(IDC_CONVERT), Enabled(IDC_DEDUP)};
 }
 
 std::wstring CDialogHarness::Text(int nId) const {
@@ -75,13 +70,17 @@ std::wstring CDialogHarness::ListText(int nId, int nItem, int nColumn) const {
 
 void CDialogHarness::Click(int nId) {
     ASSERT_TRUE(Enabled(nId)) << "button " << nId << " is disabled";
-    ::SendMessageW(Dlg(), WM_COMMAND, MAKEWPARAM(nId, BN_CLICKED),
-                   reinterpret_cast<LPARAM>(Item(nId)));
+    Send(WM_COMMAND, MAKEWPARAM(nId, BN_CLICKED), reinterpret_cast<LPARAM>(Item(nId)));
 }
 
 void CDialogHarness::ChooseDataFile(const std::filesystem::path& path) {
     m_openPath = path;
     Click(IDC_BROWSE_DATA);
+}
+
+void CDialogHarness::ChooseFolder(const std::filesystem::path& folder) {
+    m_folder = folder;
+    Click(IDC_BROWSE_DEST);
 }
 
 void CDialogHarness::WaitForJob() {
@@ -90,26 +89,20 @@ void CDialogHarness::WaitForJob() {
         << "the job did not end; message boxes up: " << m_nBoxesUp.load();
 }
 
-std::vector<std::wstring> CDialogHarness::RunJob(int nId) {
+BoxTexts CDialogHarness::RunJob(int nId) {
     Click(nId);
     WaitForJob();
     return TakeMessages();
 }
 
-std::vector<std::wstring> CDialogHarness::TakeMessages() {
+BoxTexts CDialogHarness::TakeMessages() {
     std::lock_guard<std::mutex> lock(m_mutex);
     return std::exchange(m_messages, {});
 }
 
 void CDialogHarness::ReleaseOne() {
     std::lock_guard<std::mutex> lock(m_mutex);
-    ++m_nGeneration;
-    m_released.notify_all();
-}
-
-void CDialogHarness::Release() {
-    std::lock_guard<std::mutex> lock(m_mutex);
-    m_bReleased = true;
+    ++m_nReleases;
     m_released.notify_all();
 }
 
@@ -120,9 +113,8 @@ int WINAPI CDialogHarness::MessageBoxSeam(HWND hOwner, LPCWSTR pszText, LPCWSTR,
     self.m_messages.emplace_back(pszText);
     if (self.m_bHoldBoxes) {
         ++self.m_nBoxesUp;
-        const unsigned nGeneration = self.m_nGeneration;
-        self.m_released.wait(lock,
-                             [&] { return self.m_bReleased || self.m_nGeneration != nGeneration; });
+        const unsigned nReleases = self.m_nReleases;
+        self.m_released.wait(lock, [&] { return self.m_nReleases != nReleases; });
         --self.m_nBoxesUp;
     }
     return (uType & MB_YESNO) ? self.m_nYesNoAnswer.load() : IDOK;

@@ -7,12 +7,25 @@
 #include "win/Seams.h"
 
 #include <atomic>
+#include <chrono>
 #include <condition_variable>
 #include <filesystem>
 #include <mutex>
 #include <string>
 #include <thread>
 #include <vector>
+
+using BoxTexts = std::vector<std::wstring>;
+
+template <typename Pred> bool WaitUntil(Pred pred, int nMilliseconds = 20000) {
+    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(nMilliseconds);
+    while (!pred()) {
+        if (std::chrono::steady_clock::now() > end)
+            return false;
+        ::Sleep(2);
+    }
+    return true;
+}
 
 class CDialogHarness {
 public:
@@ -23,32 +36,38 @@ public:
     CUrlToolDlg& Form() { return *m_pDlg; }
     HWND Item(int nId) const { return ::GetDlgItem(Dlg(), nId); }
     bool Enabled(int nId) const { return ::IsWindowEnabled(Item(nId)) != FALSE; }
+    // The enabled state of "読み込み", "・・・" of the save folder, "変換" and "重複調整".
+    std::vector<bool> JobButtons() const;
     std::wstring Text(int nId) const;
     int ListCount(int nId) const;
-    std::wstring ListText(int nId, int nItem, int nColumn) const;
+    std::wstring ListText(int nId, int nItem, int nColumn = 1) const; // 0: No, 1: URL
+    LRESULT Send(UINT uMsg, WPARAM wParam = 0, LPARAM lParam = 0) const {
+        return ::SendMessageW(Dlg(), uMsg, wParam, lParam);
+    }
 
-    // Picks path in the data-file dialog ("・・・").
+    // Picks path in the data-file dialog ("・・・"), or the folder in the folder dialog.
     void ChooseDataFile(const std::filesystem::path& path);
+    void ChooseFolder(const std::filesystem::path& folder);
     // Clicks a button as a person would: only an enabled one.
     void Click(int nId);
     // Waits until the running job has ended and the buttons are back.
     void WaitForJob();
     // Clicks a job's button, waits for the job, and returns the messages it showed.
-    std::vector<std::wstring> RunJob(int nId);
+    BoxTexts RunJob(int nId);
     // The texts of the message boxes shown so far, and forgets them.
-    std::vector<std::wstring> TakeMessages();
+    BoxTexts TakeMessages();
 
-    // What the next file and folder dialogs answer; an empty path cancels.
-    std::filesystem::path m_openPath;
-    std::filesystem::path m_folder;
+    std::filesystem::path m_openPath; // what the next file dialog answers; empty cancels
+    std::filesystem::path m_folder;   // the same for the folder dialog
     std::atomic<int> m_nYesNoAnswer{IDNO};
-    // While set, a message box stays up until Release is called.
+    std::atomic<bool> m_bFailThreads{false};
+    // While set, each message box stays up until ReleaseOne lets it go.
     std::atomic<bool> m_bHoldBoxes{false};
     std::atomic<int> m_nBoxesUp{0};
-    void Release();
-    // Lets the message box now up go, and holds the next ones again.
+    bool WaitForBox() {
+        return WaitUntil([&] { return m_nBoxesUp > 0; });
+    }
     void ReleaseOne();
-    std::atomic<bool> m_bFailThreads{false};
 
 private:
     static CDialogHarness* s_pCurrent;
@@ -62,8 +81,7 @@ private:
     std::thread m_thread;
     std::mutex m_mutex;
     std::condition_variable m_released;
-    bool m_bReleased = false;
-    unsigned m_nGeneration = 0; // counts ReleaseOne calls
-    std::vector<std::wstring> m_messages;
+    unsigned m_nReleases = 0;
+    BoxTexts m_messages;
     SUiSeams m_savedSeams;
 };
