@@ -50,23 +50,3 @@ std::optional<std::size_t> CMarkerSearch::Find(std::string_view text) const {
     }
     return std::nullopt;
 }
-
-std::optional<std::size_t> FindMarker(std::string_view text, std::string_view marker,
-                                      const CLeadByteRule& rule) {
-    return CMarkerSearch(marker, rule).Find(text);
-}
-
-std::optional<std::size_t> FindMarkerByWalking(std::string_view text, std::string_view marker,
-                                               const CLeadByteRule& rule) {
-    std::size_t nPos = 0;
-    for (;;) {
-        if (text.substr(nPos).substr(0, marker.size()) == marker &&
-            text.size() - nPos >= marker.size())
-            return nPos;
-        if (nPos >= text.size())
-            return std::nullopt;
-        const bool bPair =
-            rule.IsLead(static_cast<unsigned char>(text[nPos])) && nPos + 1 < text.size();
-        nPos += bPair ? 2 : 1;
-    }
-}

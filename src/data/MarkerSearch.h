@@ -25,12 +25,3 @@ private:
     const CLeadByteRule& m_rule;
     std::array<std::size_t, 256> m_nSkip{};
 };
-
-// One search, for callers with a single text.
-std::optional<std::size_t> FindMarker(std::string_view text, std::string_view marker,
-                                      const CLeadByteRule& rule);
-
-// The same answer found by walking the text one character at a time; slow,
-// kept as the plain statement of the rule that tests hold the search to.
-std::optional<std::size_t> FindMarkerByWalking(std::string_view text, std::string_view marker,
-                                               const CLeadByteRule& rule);

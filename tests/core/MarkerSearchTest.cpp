@@ -2,9 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include <optional>
 #include <random>
-#include <string>
 
 #ifdef _WIN32
 #include <windows.h>
@@ -12,52 +10,58 @@
 
 namespace {
 
-constexpr std::string_view kMarker = "regist_pernad.cgi";
-constexpr std::size_t kNone = std::string_view::npos;
+using Found = std::optional<std::size_t>;
 
-struct SFindCase {
-    const char* pszName;
-    std::string text;
-    std::string_view marker;
-    std::size_t nExpected; // kNone: no match
-};
+Found Find(std::string_view text, std::string_view marker, const CLeadByteRule& rule) {
+    return CMarkerSearch(marker, rule).Find(text);
+}
 
-const SFindCase kFindCases[] = {
-    {"query string follows", "abc/regist_pernad.cgi?mode=new", kMarker, 4},
-    {"ends with marker", "abc/regist_pernad.cgi", kMarker, 4},
-    {"marker twice", "regist_pernad.cgi/regist_pernad.cgi", kMarker, 0},
-    {"other case", "abc/REGIST_PERNAD.CGI", kMarker, kNone},
-    {"no marker", "http://example.jp/index.html", kMarker, kNone},
-    {"empty row", "", kMarker, kNone},
-    {"empty marker", "anything", "", 0},
-    // 0x82 leads a pair, so the 'r' after it is a trail byte and no match starts there.
-    {"after a lone lead byte", "\x82regist_pernad.cgi", kMarker, kNone},
-    {"after a whole pair", "\x82\x60regist_pernad.cgi", kMarker, 2},
-    {"trail byte that looks like a lead", "\x82\x82regist_pernad.cgi", kMarker, 2},
-    {"three lead bytes", "\x82\x82\x82regist_pernad.cgi", kMarker, kNone},
-    {"rejected then found", "\x82regist_pernad.cgi/regist_pernad.cgi", kMarker, 19},
-    {"half-width kana are single", "\xB1regist_pernad.cgi", kMarker, 1},
-    {"pair made of the marker's bytes", "\x81r", "r", kNone},
-    {"marker of double-byte characters", "a\x83\x65\x83\x58", "\x83\x58", 3},
-    {"marker inside another pair", "\x83\x83\x58", "\x83\x58", kNone},
-};
-
-TEST(FindMarker, Cp932Cases) {
-    const CLeadByteRule rule = CLeadByteRule::Cp932();
-    for (const SFindCase& c : kFindCases) {
-        const std::optional<std::size_t> expected =
-            c.nExpected == kNone ? std::nullopt : std::optional(c.nExpected);
-        EXPECT_EQ(FindMarker(c.text, c.marker, rule), expected) << c.pszName;
-        EXPECT_EQ(FindMarkerByWalking(c.text, c.marker, rule), expected) << c.pszName;
+// The rule stated plainly: walk the text one character at a time and compare at each.
+Found FindByWalking(std::string_view text, std::string_view marker, const CLeadByteRule& rule) {
+    for (std::size_t nPos = 0;;) {
+        if (text.size() - nPos >= marker.size() && text.substr(nPos, marker.size()) == marker)
+            return nPos;
+        if (nPos >= text.size())
+            return std::nullopt;
+        nPos +=
+            rule.IsLead(static_cast<unsigned char>(text[nPos])) && nPos + 1 < text.size() ? 2 : 1;
     }
 }
 
-TEST(FindMarker, SingleByteCodePageMatchesAnywhere) {
-    EXPECT_EQ(FindMarker("\x82regist_pernad.cgi", kMarker, CLeadByteRule()), 1u);
+TEST(MarkerSearch, Cp932Cases) {
+    constexpr std::string_view kMarker = "regist_pernad.cgi";
+    const struct {
+        const char* pszName;
+        std::string text;
+        std::string_view marker;
+        Found found;
+    } cases[] = {
+        {"query string follows", "abc/regist_pernad.cgi?mode=new", kMarker, 4},
+        {"marker twice", "regist_pernad.cgi/regist_pernad.cgi", kMarker, 0},
+        {"other case", "abc/REGIST_PERNAD.CGI", kMarker, std::nullopt},
+        {"empty row", "", kMarker, std::nullopt},
+        {"empty marker", "anything", "", 0},
+        // 0x82 leads a pair, so the 'r' after it is a trail byte and no match starts there.
+        {"after a lone lead byte", "\x82regist_pernad.cgi", kMarker, std::nullopt},
+        {"after a whole pair", "\x82\x60regist_pernad.cgi", kMarker, 2},
+        {"trail byte that looks like a lead", "\x82\x82regist_pernad.cgi", kMarker, 2},
+        {"three lead bytes", "\x82\x82\x82regist_pernad.cgi", kMarker, std::nullopt},
+        {"rejected then found", "\x82regist_pernad.cgi/regist_pernad.cgi", kMarker, 19},
+        {"half-width kana are single", "\xB1regist_pernad.cgi", kMarker, 1},
+        {"pair made of the marker's bytes", "\x81r", "r", std::nullopt},
+        {"marker of double-byte characters", "a\x83\x65\x83\x58", "\x83\x58", 3},
+        {"marker inside another pair", "\x83\x83\x58", "\x83\x58", std::nullopt},
+    };
+    const CLeadByteRule rule = CLeadByteRule::Cp932();
+    for (const auto& c : cases) {
+        EXPECT_EQ(Find(c.text, c.marker, rule), c.found) << c.pszName;
+        EXPECT_EQ(FindByWalking(c.text, c.marker, rule), c.found) << c.pszName;
+    }
+    EXPECT_EQ(Find("\x82regist_pernad.cgi", kMarker, CLeadByteRule()), 1u); // no lead bytes
 }
 
-// The fast search must agree with the plain character walk on texts dense in lead bytes.
-TEST(FindMarker, AgreesWithTheCharacterWalk) {
+// The fast search must agree with the plain walk on texts dense in lead bytes.
+TEST(MarkerSearch, AgreesWithTheCharacterWalk) {
     std::mt19937 rng(20261206);
     const char kAlphabet[] = {'\x82', '\x81', '\x60', 'r', 'a', '\xE0', '\xFC', '\xB1'};
     auto randomText = [&](std::size_t nMax) {
@@ -70,7 +74,7 @@ TEST(FindMarker, AgreesWithTheCharacterWalk) {
         for (int i = 0; i < 20000; ++i) {
             const std::string text = randomText(24);
             const std::string marker = randomText(4);
-            ASSERT_EQ(FindMarker(text, marker, rule), FindMarkerByWalking(text, marker, rule))
+            ASSERT_EQ(Find(text, marker, rule), FindByWalking(text, marker, rule))
                 << testing::PrintToString(text) << " / " << testing::PrintToString(marker);
         }
     }

@@ -23,6 +23,7 @@
 #else
 #include <sys/mount.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <unistd.h>
 #endif
 
@@ -46,7 +47,37 @@ std::map<std::string, std::string> Snapshot(const fs::path& folder) {
 TEST(SaveFile, WritesEveryRowOrChangesNothing) {
     const std::string strBig(3 << 20, 'u'); // larger than the write buffer
     using Prepare = void (*)(const fs::path& folder);
-    auto none = [](const fs::path&) {};
+    Prepare none = [](const fs::path&) {};
+    Prepare folder = [](const fs::path& d) { fs::create_directory(d / "out.txt"); };
+    Prepare readOnly = [](const fs::path& d) {
+        WriteBytes(d / "out.txt", "old\r\n");
+        fs::permissions(d / "out.txt",
+                        fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
+                        fs::perm_options::remove);
+    };
+#ifndef _WIN32
+    Prepare linkChain = [](const fs::path& d) {
+        fs::create_directory(d / "sub");
+        WriteBytes(d / "sub" / "real.txt", "old\r\n");
+        fs::create_symlink("real.txt", d / "sub" / "hop");
+        fs::create_symlink(d / "sub" / "hop", d / "target");
+    };
+    Prepare linkToMissing = [](const fs::path& d) { fs::create_symlink("new.txt", d / "target"); };
+    Prepare fifo = [](const fs::path& d) { ASSERT_EQ(::mkfifo((d / "target").c_str(), 0600), 0); };
+    Prepare linkToFifo = [](const fs::path& d) {
+        ASSERT_EQ(::mkfifo((d / "fifo").c_str(), 0600), 0);
+        fs::create_symlink("fifo", d / "target");
+    };
+    Prepare linkToFolder = [](const fs::path& d) {
+        fs::create_directory(d / "folder");
+        fs::create_symlink("folder", d / "target");
+    };
+    // A null device of its own where one may be made: a fault must not replace /dev/null.
+    Prepare linkToDevice = [](const fs::path& d) {
+        const bool bOwn = ::mknod((d / "null").c_str(), S_IFCHR | 0666, makedev(1, 3)) == 0;
+        fs::create_symlink(bOwn ? d / "null" : fs::path("/dev/null"), d / "target");
+    };
+#endif
     struct SCase {
         const char* pszName;
         std::string target; // inside the test folder
@@ -65,76 +96,19 @@ TEST(SaveFile, WritesEveryRowOrChangesNothing) {
          "out.txt",
          none},
         {"folder missing", "missing/out.txt", {"new"}, "", nullptr, none},
-        {"target is a folder",
-         "out.txt",
-         {"new"},
-         "",
-         nullptr,
-         [](const fs::path& d) { fs::create_directory(d / "out.txt"); }},
-        {"target read-only",
-         "out.txt",
-         {"new"},
-         "",
-         nullptr,
-         [](const fs::path& d) {
-             WriteBytes(d / "out.txt", "old\r\n");
-             fs::permissions(d / "out.txt",
-                             fs::perms::owner_write | fs::perms::group_write |
-                                 fs::perms::others_write,
-                             fs::perm_options::remove);
-         }},
+        {"target is a folder", "out.txt", {"new"}, "", nullptr, folder},
+        {"target read-only", "out.txt", {"new"}, "", nullptr, readOnly},
         {"name too long", std::string(300, 'n'), {"new"}, "", nullptr, none},
 #ifdef _WIN32
         {"characters a name cannot hold", "a<b|c?.txt", {"new"}, "", nullptr, none},
 #else
         // A link is followed to the file it names; only a regular file is replaced.
-        {"link to a link to a file elsewhere",
-         "target",
-         {"new"},
-         "new\r\n",
-         "sub/real.txt",
-         [](const fs::path& d) {
-             fs::create_directory(d / "sub");
-             WriteBytes(d / "sub" / "real.txt", "old\r\n");
-             fs::create_symlink("real.txt", d / "sub" / "hop");
-             fs::create_symlink(d / "sub" / "hop", d / "target");
-         }},
-        {"link to a missing file",
-         "target",
-         {"new"},
-         "new\r\n",
-         "new.txt",
-         [](const fs::path& d) { fs::create_symlink("new.txt", d / "target"); }},
-        {"fifo",
-         "target",
-         {"new"},
-         "",
-         nullptr,
-         [](const fs::path& d) { ASSERT_EQ(::mkfifo((d / "target").c_str(), 0600), 0); }},
-        {"link to a fifo",
-         "target",
-         {"new"},
-         "",
-         nullptr,
-         [](const fs::path& d) {
-             ASSERT_EQ(::mkfifo((d / "fifo").c_str(), 0600), 0);
-             fs::create_symlink("fifo", d / "target");
-         }},
-        {"link to a folder",
-         "target",
-         {"new"},
-         "",
-         nullptr,
-         [](const fs::path& d) {
-             fs::create_directory(d / "folder");
-             fs::create_symlink("folder", d / "target");
-         }},
-        {"link to a device",
-         "target",
-         {"new"},
-         "",
-         nullptr,
-         [](const fs::path& d) { fs::create_symlink("/dev/null", d / "target"); }},
+        {"chain of links", "target", {"new"}, "new\r\n", "sub/real.txt", linkChain},
+        {"link to a missing file", "target", {"new"}, "new\r\n", "new.txt", linkToMissing},
+        {"fifo", "target", {"new"}, "", nullptr, fifo},
+        {"link to a fifo", "target", {"new"}, "", nullptr, linkToFifo},
+        {"link to a folder", "target", {"new"}, "", nullptr, linkToFolder},
+        {"link to a device", "target", {"new"}, "", nullptr, linkToDevice},
 #endif
     };
     for (const SCase& c : cases) {

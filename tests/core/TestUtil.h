@@ -4,37 +4,87 @@
 #include "data/PathText.h"
 #include "data/RowList.h"
 
+#include <atomic>
+#include <chrono>
 #include <filesystem>
+#include <fstream>
+#include <set>
+#include <sstream>
 #include <string>
-#include <string_view>
 #include <vector>
-
-// A fresh folder for one test, removed with everything in it afterwards.
-class CTempDir {
-public:
-    CTempDir();
-    ~CTempDir();
-    const std::filesystem::path& Path() const { return m_path; }
-    std::filesystem::path operator/(std::string_view name) const { return m_path / name; }
-    // Names of the files now in the folder, sorted.
-    std::string Listing() const;
-
-private:
-    std::filesystem::path m_path;
-};
-
-// Names of the files in a folder, sorted, separated by spaces.
-std::string Listing(const std::filesystem::path& folder);
-void WriteBytes(const std::filesystem::path& path, std::string_view bytes);
-std::string ReadBytes(const std::filesystem::path& path);
 
 using Rows = std::vector<std::string>;
 using Messages = std::vector<std::string>;
 
-Rows RowsOf(const CRowList& list);
-CRowList ListOf(const Rows& rows);
-void Fill(CRowList& list, const Rows& rows);
+// Names of the files in a folder, sorted, separated by spaces.
+inline std::string Listing(const std::filesystem::path& folder) {
+    std::set<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(folder))
+        names.insert(entry.path().filename().string());
+    std::string strOut;
+    for (const auto& name : names)
+        strOut += (strOut.empty() ? "" : " ") + name;
+    return strOut;
+}
+
+// A fresh folder for one test, removed with everything in it afterwards.
+class CTempDir {
+public:
+    CTempDir() {
+        static std::atomic<unsigned> nCounter{0};
+        const auto nNow = std::chrono::steady_clock::now().time_since_epoch().count();
+        m_path = std::filesystem::temp_directory_path() /
+                 ("kelvane-test-" + std::to_string(nNow) + "-" + std::to_string(nCounter++));
+        std::filesystem::create_directories(m_path);
+    }
+    ~CTempDir() { std::filesystem::remove_all(m_path, m_ec); }
+    const std::filesystem::path& Path() const { return m_path; }
+    std::filesystem::path operator/(std::string_view name) const { return m_path / name; }
+    std::string Listing() const { return ::Listing(m_path); }
+
+private:
+    std::filesystem::path m_path;
+    std::error_code m_ec;
+};
+
+inline void WriteBytes(const std::filesystem::path& path, std::string_view bytes) {
+    std::ofstream(path, std::ios::binary)
+        .write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+}
+
+inline std::string ReadBytes(const std::filesystem::path& path) {
+    std::ostringstream str;
+    str << std::ifstream(path, std::ios::binary).rdbuf();
+    return str.str();
+}
+
+inline void Fill(CRowList& list, const Rows& rows) {
+    for (const auto& row : rows)
+        list.Append(row);
+}
+
+inline CRowList ListOf(const Rows& rows) {
+    CRowList list;
+    Fill(list, rows);
+    return list;
+}
+
+inline Rows RowsOf(const CRowList& list) {
+    Rows rows;
+    for (std::size_t i = 0; i < list.Count(); ++i)
+        rows.emplace_back(list.Row(i));
+    return rows;
+}
+
 // The rows as a save file holds them: each followed by CR LF.
-std::string CrLf(const Rows& rows);
+inline std::string CrLf(const Rows& rows) {
+    std::string bytes;
+    for (const auto& row : rows)
+        bytes += row + "\r\n";
+    return bytes;
+}
+
 // A failure message followed by a line break and the path, as the jobs show it.
-std::string WithPath(const char* pszMessage, const std::filesystem::path& path);
+inline std::string WithPath(const char* pszMessage, const std::filesystem::path& path) {
+    return std::string(pszMessage) + "\n" + PathToUtf8(path);
+}
