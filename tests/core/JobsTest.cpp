@@ -7,7 +7,6 @@
 #include <gtest/gtest.h>
 
 #include <climits>
-#include <functional>
 #include <new>
 #include <system_error>
 
@@ -154,27 +153,6 @@ TEST(DedupJob, KeepsFirstOccurrences) {
     }
 }
 
-// A source that yields some lines, then fails the way a disk or an allocation can.
-class CFailingSource : public CByteSource {
-public:
-    CFailingSource(std::string bytes, bool bThrow) : m_bytes(std::move(bytes)), m_bThrow(bThrow) {}
-    std::ptrdiff_t Read(char* pBuffer, std::size_t nSize) override {
-        if (m_bytes.empty()) {
-            if (m_bThrow)
-                throw std::bad_alloc();
-            return -1;
-        }
-        const std::size_t n = std::min(nSize, m_bytes.size());
-        m_bytes.copy(pBuffer, n);
-        m_bytes.erase(0, n);
-        return static_cast<std::ptrdiff_t>(n);
-    }
-
-private:
-    std::string m_bytes;
-    bool m_bThrow;
-};
-
 // A form whose output list cannot grow past 5000 rows, as when memory runs out, and whose
 // save path field throws the first time it is read, when asked to.
 class CFaultyForm : public CMemoryForm {
@@ -196,92 +174,77 @@ public:
     }
 };
 
+// Loads far more than one batch, so that rows reach the list before the source fails.
+EJobResult LoadFailing(CFaultyForm& form, std::string_view head, CTestSource::EEnd end) {
+    std::string bytes(head);
+    for (int i = 0; i < 10000; ++i)
+        bytes += "row" + std::to_string(i) + "\r\n";
+    CTestSource source(bytes, 4096, end);
+    return LoadRows(form, source, form.m_strDataPath);
+}
+
 // Every way a job fails or stops: the message it shows, and the lists, row figure and
 // files as they were before the job.
 TEST(Jobs, FailuresChangeNothing) {
-    std::string manyLines;
-    for (int i = 0; i < 10000; ++i) // far more than one batch: rows reach the list first
-        manyLines += "row" + std::to_string(i) + "\r\n";
-    struct SCase {
+    CTempDir dir;
+    const std::string strData = WithPath("", dir / "urls.txt");
+    const std::string strSave = WithPath("", dir / "out.txt");
+    using E = CTestSource::EEnd;
+    const struct {
         const char* pszName;
-        std::function<EJobResult(CFaultyForm&, const std::filesystem::path& dir)> run;
-        std::function<std::string(const std::filesystem::path& dir)> message;
+        EJobResult (*run)(CFaultyForm& form);
+        std::string message;
         EJobResult result = EJobResult::Failed;
-    };
-    auto fixed = [](const char* psz) {
-        return [psz](const std::filesystem::path&) { return std::string(psz); };
-    };
-    auto withSave = [](const char* psz) {
-        return [psz](const std::filesystem::path& d) { return WithPath(psz, d / "out.txt"); };
-    };
-    auto withData = [](const char* psz) {
-        return [psz](const std::filesystem::path& d) { return WithPath(psz, d / "urls.txt"); };
-    };
-    auto load = [](std::string bytes, bool bThrow) {
-        return [bytes, bThrow](CFaultyForm& f, const std::filesystem::path& d) {
-            CFailingSource source(bytes, bThrow);
-            return LoadRows(f, source, d / "urls.txt");
-        };
-    };
-    auto emptySavePath = [](JobFn job) {
-        return [job](CFaultyForm& f, const std::filesystem::path&) {
-            f.m_fieldPaths[IDC_DEST_PATH] = "";
-            return job(f);
-        };
-    };
-    const SCase cases[] = {
-        {"load: read error part-way", load(manyLines, false), withData(texts::kDataReadFailed)},
-        {"load: out of memory part-way", load(manyLines, true), fixed(texts::kOutOfMemory)},
-        {"load: UTF-16 (FF FE)",
-         load(std::string("\xFF\xFE"
-                          "a\0\n\0",
-                          6),
-              false),
-         withData(texts::kUtf16Unsupported)},
-        {"load: UTF-16 (FE FF)", load(std::string("\xFE\xFF\0a\0\n", 6), false),
-         withData(texts::kUtf16Unsupported)},
-        {"load: data file missing", [](CFaultyForm& f, const auto&) { return RunLoadJob(f); },
-         withData(texts::kDataOpenFailed)},
+    } cases[] = {
+        {"load: read error part-way",
+         [](CFaultyForm& f) { return LoadFailing(f, "", E::ReadError); },
+         texts::kDataReadFailed + strData},
+        {"load: out of memory part-way",
+         [](CFaultyForm& f) { return LoadFailing(f, "", E::OutOfMemory); }, texts::kOutOfMemory},
+        {"load: UTF-16", [](CFaultyForm& f) { return LoadFailing(f, "\xFF\xFEh\0", E::Eof); },
+         texts::kUtf16Unsupported + strData},
+        {"load: data file missing", [](CFaultyForm& f) { return RunLoadJob(f); },
+         texts::kDataOpenFailed + strData},
         {"trim: out of memory part-way",
-         [](CFaultyForm& f, const auto&) {
+         [](CFaultyForm& f) {
              f.m_bCapped = true;
-             f.m_listIn.Clear();
              for (int i = 0; i < 20000; ++i)
                  f.m_listIn.Append("u/" + kM + "?" + std::to_string(i));
-             f.m_nLastRow = 19999;
+             f.m_nLastRow = 20001;
              return RunConvertJob(f);
          },
-         fixed(texts::kOutOfMemory)},
-        {"trim: empty save path", emptySavePath(RunConvertJob), fixed(texts::kNoSavePath),
-         EJobResult::Stopped},
-        {"dedup: empty save path", emptySavePath(RunDedupJob), fixed(texts::kNoSavePath),
-         EJobResult::Stopped},
+         texts::kOutOfMemory},
+        {"dedup: empty save path",
+         [](CFaultyForm& f) {
+             f.m_fieldPaths[IDC_DEST_PATH].clear();
+             return RunDedupJob(f);
+         },
+         texts::kNoSavePath, EJobResult::Stopped},
         // A job that throws past its own handlers is still reported, naming its file.
         {"trim worker: save path field out of memory",
-         [](CFaultyForm& f, const auto&) {
+         [](CFaultyForm& f) {
              f.m_nFieldThrows = 1;
              ConvertThreadProc(static_cast<CToolForm*>(&f));
              return EJobResult::Failed;
          },
-         fixed(texts::kOutOfMemory)},
+         texts::kOutOfMemory},
         {"dedup worker: save path not convertible",
-         [](CFaultyForm& f, const auto&) {
+         [](CFaultyForm& f) {
              f.m_nFieldThrows = 2;
              DedupThreadProc(static_cast<CToolForm*>(&f));
              return EJobResult::Failed;
          },
-         withSave(texts::kSaveFailed)},
+         texts::kSaveFailed + strSave},
     };
-    for (const SCase& c : cases) {
-        CTempDir dir;
+    for (const auto& c : cases) {
         CFaultyForm form;
         form.m_strDataPath = dir / "urls.txt";
         form.m_fieldPaths[IDC_DEST_PATH] = dir / "out.txt";
         Fill(form.m_listIn, {"kept0", "a/" + kM});
         Fill(form.m_listOut, {"earlier"});
         form.m_nLastRow = 1;
-        EXPECT_EQ(c.run(form, dir.Path()), c.result) << c.pszName;
-        EXPECT_EQ(form.m_messages, Messages{c.message(dir.Path())}) << c.pszName;
+        EXPECT_EQ(c.run(form), c.result) << c.pszName;
+        EXPECT_EQ(form.m_messages, Messages{c.message}) << c.pszName;
         if (!form.m_bCapped) {
             EXPECT_EQ(RowsOf(form.m_listIn), (Rows{"kept0", "a/" + kM})) << c.pszName;
             EXPECT_EQ(form.m_nLastRow, 1) << c.pszName;

@@ -9,27 +9,7 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
-
 namespace {
-
-// Hands its bytes over at most nChunk at a time, as a pipe may.
-class CChunkSource : public CByteSource {
-public:
-    CChunkSource(std::string bytes, std::size_t nChunk)
-        : m_bytes(std::move(bytes)), m_nChunk(nChunk) {}
-    std::ptrdiff_t Read(char* pBuffer, std::size_t nSize) override {
-        const std::size_t n = std::min({nSize, m_nChunk, m_bytes.size() - m_nAt});
-        m_bytes.copy(pBuffer, n, m_nAt);
-        m_nAt += n;
-        return static_cast<std::ptrdiff_t>(n);
-    }
-
-private:
-    std::string m_bytes;
-    std::size_t m_nChunk;
-    std::size_t m_nAt = 0;
-};
 
 const std::string kBom = "\xEF\xBB\xBF";
 const std::string kRei = "\xE4\xBE\x8B"; // 例 in UTF-8; its last byte leads in Shift-JIS
@@ -92,7 +72,7 @@ TEST(Read, RowsAndCodeFromTheBytes) {
     // Chunks of 1 and 2 bytes put every CR LF pair, mark and character across reads.
     for (const std::size_t nChunk : {1, 2, 3, 64, 100, 1 << 20}) {
         for (const SCase& c : cases) {
-            CChunkSource source(c.bytes, nChunk);
+            CTestSource source(c.bytes, nChunk);
             CBatchReader reader(source, 2, 1 << 20, c.rule);
             CRowList batch;
             Rows rows;

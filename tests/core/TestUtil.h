@@ -1,20 +1,35 @@
 #pragma once
 // What the tests share: a folder of their own, file bytes, and rows.
 
+#include "data/ByteSource.h"
 #include "data/PathText.h"
 #include "data/RowList.h"
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <new>
 #include <set>
 #include <sstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 using Rows = std::vector<std::string>;
 using Messages = std::vector<std::string>;
+
+// Polls pred until it holds; false when it still does not after nMilliseconds.
+template <typename Pred> bool WaitUntil(Pred pred, int nMilliseconds = 20000) {
+    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(nMilliseconds);
+    while (!pred()) {
+        if (std::chrono::steady_clock::now() > end)
+            return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
+    return true;
+}
 
 // Names of the files in a folder, sorted, separated by spaces.
 inline std::string Listing(const std::filesystem::path& folder) {
@@ -88,3 +103,29 @@ inline std::string CrLf(const Rows& rows) {
 inline std::string WithPath(const char* pszMessage, const std::filesystem::path& path) {
     return std::string(pszMessage) + "\n" + PathToUtf8(path);
 }
+
+// Hands its bytes over at most nChunk at a time, as a pipe may, then ends, fails to read,
+// or throws as an allocation does.
+class CTestSource : public CByteSource {
+public:
+    enum class EEnd { Eof, ReadError, OutOfMemory };
+    CTestSource(std::string bytes, std::size_t nChunk, EEnd end = EEnd::Eof)
+        : m_bytes(std::move(bytes)), m_nChunk(nChunk), m_end(end) {}
+    std::ptrdiff_t Read(char* pBuffer, std::size_t nSize) override {
+        if (m_nAt == m_bytes.size() && m_end != EEnd::Eof) {
+            if (m_end == EEnd::OutOfMemory)
+                throw std::bad_alloc();
+            return -1;
+        }
+        const std::size_t n = std::min({nSize, m_nChunk, m_bytes.size() - m_nAt});
+        m_bytes.copy(pBuffer, n, m_nAt);
+        m_nAt += n;
+        return static_cast<std::ptrdiff_t>(n);
+    }
+
+private:
+    std::string m_bytes;
+    std::size_t m_nChunk;
+    EEnd m_end;
+    std::size_t m_nAt = 0;
+};

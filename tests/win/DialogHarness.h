@@ -3,11 +3,11 @@
 // message boxes and file and folder dialogs through the seams, so that a test
 // can click and read the real controls.
 
+#include "../core/TestUtil.h"
 #include "ui/UrlToolDlg.h"
 #include "win/Seams.h"
 
 #include <atomic>
-#include <chrono>
 #include <condition_variable>
 #include <filesystem>
 #include <mutex>
@@ -16,16 +16,6 @@
 #include <vector>
 
 using BoxTexts = std::vector<std::wstring>;
-
-template <typename Pred> bool WaitUntil(Pred pred, int nMilliseconds = 20000) {
-    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(nMilliseconds);
-    while (!pred()) {
-        if (std::chrono::steady_clock::now() > end)
-            return false;
-        ::Sleep(2);
-    }
-    return true;
-}
 
 class CDialogHarness {
 public:

@@ -43,13 +43,6 @@ DWORD EndOf(PROCESS_INFORMATION& pi) {
     return dwExit;
 }
 
-template <typename Find> HWND WaitFor(Find find) {
-    HWND hWnd = nullptr;
-    for (int i = 0; i < 400 && (hWnd = find()) == nullptr; ++i)
-        ::Sleep(50);
-    return hWnd;
-}
-
 // A visible dialog that hOwner owns: the message box it shows.
 HWND FindBox(HWND hOwner) {
     HWND hWnd = nullptr;
@@ -75,21 +68,20 @@ TEST(Exe, KelvaneStartsWithAndWithoutADataFile) {
         PROCESS_INFORMATION pi =
             Start(KELVANE_EXE, arg.empty() ? arg : L"\"" + arg + L"\"", dir.Path());
         // Found as soon as it exists; shown once it is initialised.
-        const HWND hWnd = WaitFor([] {
-            const HWND h = ::FindWindowW(L"#32770", L"ペルナード新規登録URL調整ツール");
-            return h != nullptr && ::IsWindowVisible(h) ? h : nullptr;
-        });
-        ASSERT_NE(hWnd, nullptr);
+        HWND hWnd = nullptr;
+        ASSERT_TRUE(WaitUntil([&] {
+            hWnd = ::FindWindowW(L"#32770", L"ペルナード新規登録URL調整ツール");
+            return hWnd != nullptr && ::IsWindowVisible(hWnd);
+        }));
         EXPECT_EQ(ItemText(hWnd, 1002), arg);
         if (!arg.empty()) {
             EXPECT_TRUE(::IsWindowEnabled(::GetDlgItem(hWnd, 1001)));
             ::PostMessageW(hWnd, WM_COMMAND, MAKEWPARAM(1001, BN_CLICKED), 0);
-            const HWND hBox = WaitFor([&] { return FindBox(hWnd); });
-            ASSERT_NE(hBox, nullptr);
+            HWND hBox = nullptr;
+            ASSERT_TRUE(WaitUntil([&] { return (hBox = FindBox(hWnd)) != nullptr; }));
             EXPECT_EQ(ItemText(hBox, 0xFFFF), L"データファイル読み込み完了 (UTF-8)");
             ::PostMessageW(hBox, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
-            WaitFor(
-                [&] { return ::IsWindowEnabled(::GetDlgItem(hWnd, IDCANCEL)) ? hWnd : nullptr; });
+            WaitUntil([&] { return ::IsWindowEnabled(::GetDlgItem(hWnd, IDCANCEL)); });
         }
         ::PostMessageW(hWnd, WM_CLOSE, 0, 0);
         EXPECT_EQ(EndOf(pi), 0u);
