@@ -33,30 +33,6 @@ struct SFormFixture {
     }
 };
 
-TEST(LoadJob, RowsRowFigureMessageAndButton) {
-    const struct {
-        const char* pszName;
-        std::string bytes;
-        int nLoads;
-        Rows rows;
-        int nLastRow;
-    } cases[] = {
-        {"three lines", "a\r\nb\r\nc\r\n", 1, {"a", "b", "c"}, 2},
-        {"zero bytes", "", 1, {}, -1},
-        {"loaded twice appends", "a\nb\nc", 2, {"a", "b", "c", "a", "b", "c"}, 5},
-    };
-    for (const auto& c : cases) {
-        SFormFixture f;
-        WriteBytes(f.dataPath, c.bytes);
-        for (int i = 0; i < c.nLoads; ++i)
-            EXPECT_EQ(RunLoadJob(f.form), EJobResult::Completed) << c.pszName;
-        EXPECT_EQ(RowsOf(f.form.m_listIn), c.rows) << c.pszName;
-        EXPECT_EQ(f.form.m_nLastRow, c.nLastRow) << c.pszName;
-        EXPECT_EQ(f.form.m_messages, Messages(c.nLoads, texts::kLoadDone)) << c.pszName;
-        EXPECT_EQ(f.form.m_enabled, std::set<int>{IDC_BROWSE_DEST}) << c.pszName;
-    }
-}
-
 TEST(ConvertJob, CutsAfterTheMarker) {
     constexpr int kAsLoaded = INT_MIN;
     Rows many;
@@ -79,8 +55,6 @@ TEST(ConvertJob, CutsAfterTheMarker) {
     } cases[] = {
         {"query string dropped", {"abc/" + kM + "?mode=new"}, {"abc/" + kM}, 0},
         {"ends with marker", {"abc/" + kM}, {"abc/" + kM}, 0},
-        {"first of two", {"a/" + kM + "/b/" + kM + "?x"}, {"a/" + kM}, 0},
-        {"other case dropped", {"abc/REGIST_PERNAD.CGI"}, {}, 0},
         {"only the second holds it", {"x", "y/" + kM + "?z", "w"}, {"y/" + kM}, 1},
         {"shift-jis before the marker",
          {"\x82" + kM, "\x82\x60" + kM + "?q"},
@@ -253,27 +227,6 @@ TEST(Jobs, FailuresChangeNothing) {
         EXPECT_EQ(RowsOf(form.m_listOut), Rows{"earlier"}) << c.pszName;
         EXPECT_EQ(dir.Listing(), "") << c.pszName;
         EXPECT_TRUE(form.m_enabled.empty()) << c.pszName;
-    }
-}
-
-TEST(SavingJobs, SaveOverTheDataFileAsksFirst) {
-    for (JobFn job : {RunConvertJob, RunDedupJob}) {
-        for (bool bYes : {false, true}) {
-            SFormFixture f;
-            const std::string strData = "a/" + kM + "?q\r\na/" + kM + "?q\r\n";
-            WriteBytes(f.dataPath, strData);
-            ASSERT_EQ(RunLoadJob(f.form), EJobResult::Completed);
-            f.form.m_messages.clear();
-            // The same file by another spelling of its path.
-            f.form.m_fieldPaths[IDC_DEST_PATH] = f.dir.Path() / "out" / ".." / "urls.txt";
-            f.form.m_bAnswerYes = bYes;
-            EXPECT_EQ(job(f.form), bYes ? EJobResult::Completed : EJobResult::Stopped);
-            EXPECT_EQ(f.form.m_questions, Messages{texts::kOverwriteDataFile});
-            const std::string strSaved =
-                job == RunConvertJob ? CrLf({"a/" + kM, "a/" + kM}) : CrLf({"a/" + kM + "?q"});
-            EXPECT_EQ(ReadBytes(f.dataPath), bYes ? strSaved : strData);
-            EXPECT_EQ(f.form.m_listOut.Empty(), !bYes);
-        }
     }
 }
 
