@@ -1,7 +1,5 @@
 #include "DialogHarness.h"
 
-#include "res/resource.h"
-
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -43,18 +41,10 @@ CDialogHarness::~CDialogHarness() {
     s_pCurrent = nullptr;
 }
 
-std::vector<bool> CDialogHarness::JobButtons() const {
-    return {Enabled(IDC_LOAD), Enabled(IDC_BROWSE_DEST), Enabled(IDC_CONVERT), Enabled(IDC_DEDUP)};
-}
-
 std::wstring CDialogHarness::Text(int nId) const {
     wchar_t sz[4096] = L"";
     ::GetWindowTextW(Item(nId), sz, 4096);
     return sz;
-}
-
-int CDialogHarness::ListCount(int nId) const {
-    return static_cast<int>(::SendMessageW(Item(nId), LVM_GETITEMCOUNT, 0, 0));
 }
 
 std::wstring CDialogHarness::ListText(int nId, int nItem, int nColumn) const {
@@ -73,26 +63,10 @@ void CDialogHarness::Click(int nId) {
     Send(WM_COMMAND, MAKEWPARAM(nId, BN_CLICKED), reinterpret_cast<LPARAM>(Item(nId)));
 }
 
-void CDialogHarness::ChooseDataFile(const std::filesystem::path& path) {
-    m_openPath = path;
-    Click(IDC_BROWSE_DATA);
-}
-
-void CDialogHarness::ChooseFolder(const std::filesystem::path& folder) {
-    m_folder = folder;
-    Click(IDC_BROWSE_DEST);
-}
-
 void CDialogHarness::WaitForJob() {
     // The flag drops before the buttons are enabled again, in the same handler.
     ASSERT_TRUE(WaitUntil([&] { return !m_pDlg->IsJobRunning() && Enabled(IDCANCEL); }))
         << "the job did not end; message boxes up: " << m_nBoxesUp.load();
-}
-
-BoxTexts CDialogHarness::RunJob(int nId) {
-    Click(nId);
-    WaitForJob();
-    return TakeMessages();
 }
 
 BoxTexts CDialogHarness::TakeMessages() {

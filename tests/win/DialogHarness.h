@@ -4,6 +4,7 @@
 // can click and read the real controls.
 
 #include "../core/TestUtil.h"
+#include "res/resource.h"
 #include "ui/UrlToolDlg.h"
 #include "win/Seams.h"
 
@@ -27,23 +28,38 @@ public:
     HWND Item(int nId) const { return ::GetDlgItem(Dlg(), nId); }
     bool Enabled(int nId) const { return ::IsWindowEnabled(Item(nId)) != FALSE; }
     // The enabled state of "読み込み", "・・・" of the save folder, "変換" and "重複調整".
-    std::vector<bool> JobButtons() const;
+    std::vector<bool> JobButtons() const {
+        return {Enabled(IDC_LOAD), Enabled(IDC_BROWSE_DEST), Enabled(IDC_CONVERT),
+                Enabled(IDC_DEDUP)};
+    }
     std::wstring Text(int nId) const;
-    int ListCount(int nId) const;
+    int ListCount(int nId) const {
+        return static_cast<int>(::SendMessageW(Item(nId), LVM_GETITEMCOUNT, 0, 0));
+    }
     std::wstring ListText(int nId, int nItem, int nColumn = 1) const; // 0: No, 1: URL
     LRESULT Send(UINT uMsg, WPARAM wParam = 0, LPARAM lParam = 0) const {
         return ::SendMessageW(Dlg(), uMsg, wParam, lParam);
     }
 
     // Picks path in the data-file dialog ("・・・"), or the folder in the folder dialog.
-    void ChooseDataFile(const std::filesystem::path& path);
-    void ChooseFolder(const std::filesystem::path& folder);
+    void ChooseDataFile(const std::filesystem::path& path) {
+        m_openPath = path;
+        Click(IDC_BROWSE_DATA);
+    }
+    void ChooseFolder(const std::filesystem::path& folder) {
+        m_folder = folder;
+        Click(IDC_BROWSE_DEST);
+    }
     // Clicks a button as a person would: only an enabled one.
     void Click(int nId);
     // Waits until the running job has ended and the buttons are back.
     void WaitForJob();
     // Clicks a job's button, waits for the job, and returns the messages it showed.
-    BoxTexts RunJob(int nId);
+    BoxTexts RunJob(int nId) {
+        Click(nId);
+        WaitForJob();
+        return TakeMessages();
+    }
     // The texts of the message boxes shown so far, and forgets them.
     BoxTexts TakeMessages();
 
