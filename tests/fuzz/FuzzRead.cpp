@@ -1,36 +1,18 @@
 // Data file reading: any bytes, fed in irregular blocks through the load job,
 // give the rows of the byte-at-a-time statement of the rules below; a UTF-8
 // byte-order mark is taken off first, and UTF-16 is refused with no row.
+#include "../core/TestUtil.h"
 #include "data/MemoryForm.h"
 #include "jobs/Jobs.h"
 
-#include <algorithm>
-#include <cstdint>
 #include <cstdlib>
 
 namespace {
 
-class CFuzzSource : public CByteSource {
-public:
-    CFuzzSource(std::string_view bytes, unsigned nSeed) : m_bytes(bytes), m_nSeed(nSeed | 1) {}
-    std::ptrdiff_t Read(char* pBuffer, std::size_t nSize) override {
-        m_nSeed = m_nSeed * 1103515245u + 12345u;
-        const std::size_t nWant = std::min<std::size_t>(nSize, 1 + (m_nSeed >> 16) % 97);
-        const std::size_t n = std::min(nWant, m_bytes.size());
-        std::copy_n(m_bytes.data(), n, pBuffer);
-        m_bytes.remove_prefix(n);
-        return static_cast<std::ptrdiff_t>(n);
-    }
-
-private:
-    std::string_view m_bytes;
-    unsigned m_nSeed;
-};
-
 // The data file's rows by the text-mode rules, one byte at a time.
-std::vector<std::string> ReferenceRows(std::string_view bytes) {
+Rows ReferenceRows(std::string_view bytes) {
     bytes = bytes.substr(0, bytes.find('\x1A'));
-    std::vector<std::string> rows;
+    Rows rows;
     std::string row;
     for (std::size_t i = 0; i < bytes.size(); ++i) {
         if (bytes[i] == '\r' && i + 1 < bytes.size() && bytes[i + 1] == '\n')
@@ -52,7 +34,7 @@ std::vector<std::string> ReferenceRows(std::string_view bytes) {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* pData, std::size_t nSize) {
     const std::string_view bytes(reinterpret_cast<const char*>(pData), nSize);
     CMemoryForm form;
-    CFuzzSource source(bytes, static_cast<unsigned>(nSize));
+    CTestSource source(std::string(bytes), 0);
     const EJobResult result = LoadRows(form, source, "fuzz");
     if (bytes.substr(0, 2) == "\xFF\xFE" || bytes.substr(0, 2) == "\xFE\xFF") {
         if (result != EJobResult::Failed || !form.m_listIn.Empty())
@@ -61,7 +43,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* pData, std::size_t nSi
     }
     if (result != EJobResult::Completed)
         std::abort();
-    const std::vector<std::string> expected =
+    const Rows expected =
         ReferenceRows(bytes.substr(0, 3) == "\xEF\xBB\xBF" ? bytes.substr(3) : bytes);
     if (form.m_listIn.Count() != expected.size() ||
         form.m_nLastRow != static_cast<int>(expected.size()) - 1)
