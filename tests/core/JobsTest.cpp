@@ -166,7 +166,7 @@ TEST(Jobs, FailuresChangeNothing) {
          texts::kDataReadFailed + strData},
         {"load: out of memory part-way",
          [](CFaultyForm& f) { return LoadFailing(f, "", E::OutOfMemory); }, texts::kOutOfMemory},
-        {"load: UTF-16", [](CFaultyForm& f) { return LoadFailing(f, "\xFF\xFEh\0", E::Eof); },
+        {"load: UTF-16", [](CFaultyForm& f) { return LoadFailing(f, "\xFF\xFEh", E::Eof); },
          texts::kUtf16Unsupported + strData},
         {"load: data file missing", [](CFaultyForm& f) { return RunLoadJob(f); },
          texts::kDataOpenFailed + strData},

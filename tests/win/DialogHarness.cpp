@@ -91,7 +91,7 @@ int WINAPI CDialogHarness::MessageBoxSeam(HWND hOwner, LPCWSTR pszText, LPCWSTR,
         self.m_released.wait(lock, [&] { return self.m_nReleases != nReleases; });
         --self.m_nBoxesUp;
     }
-    return (uType & MB_YESNO) ? self.m_nYesNoAnswer.load() : IDOK;
+    return (uType & MB_YESNO) ? IDNO : IDOK; // a question is answered No
 }
 
 BOOL WINAPI CDialogHarness::OpenSeam(LPOPENFILENAMEW pOfn) {

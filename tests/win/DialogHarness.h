@@ -65,7 +65,6 @@ public:
 
     std::filesystem::path m_openPath; // what the next file dialog answers; empty cancels
     std::filesystem::path m_folder;   // the same for the folder dialog
-    std::atomic<int> m_nYesNoAnswer{IDNO};
     std::atomic<bool> m_bFailThreads{false};
     // While set, each message box stays up until ReleaseOne lets it go.
     std::atomic<bool> m_bHoldBoxes{false};
