@@ -142,14 +142,17 @@ ensure_wineprefix32() {
 # shut down, and a program started during that shutdown fails with no output.
 # Wine's own services start with the first program and keep its output open, which
 # would leave CTest waiting for it; so they are started here, writing nowhere.
+# serve_prefix PREFIX LOADER: does that for one prefix.
+serve_prefix() {
+    WINEPREFIX=$1 wineserver -p
+    WINEPREFIX=$1 "$2" cmd /c exit </dev/null >/dev/null 2>&1
+}
 start_wineserver() {
     trap 'stop_wineserver' EXIT
-    wineserver -p
-    /usr/lib/wine/wine64 cmd /c exit </dev/null >/dev/null 2>&1
+    serve_prefix "$KELVANE_WINEPREFIX" /usr/lib/wine/wine64
 }
 start_wineserver32() {
-    WINEPREFIX=$KELVANE_WINEPREFIX32 wineserver -p
-    WINEPREFIX=$KELVANE_WINEPREFIX32 /usr/lib/wine/wine cmd /c exit </dev/null >/dev/null 2>&1
+    serve_prefix "$KELVANE_WINEPREFIX32" /usr/lib/wine/wine
 }
 stop_wineserver() {
     WINEPREFIX=$KELVANE_WINEPREFIX wineserver -k 2>/dev/null || true

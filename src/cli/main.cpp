@@ -51,15 +51,6 @@ EJobResult Run(CMemoryForm& form, EJobResult (*pfnJob)(CToolForm&), const SPrint
     return result;
 }
 
-// A save path naming an existing folder gets the data file's own name inside it,
-// as the window composes it.
-std::filesystem::path ComposeSavePath(const SCliOptions& options) {
-    std::error_code ec;
-    if (!options.bSaveToStdout && std::filesystem::is_directory(options.savePath, ec))
-        return options.savePath / options.dataPath.filename();
-    return options.savePath;
-}
-
 // After a failed save: a SAVE that exists but is no file (a device, a FIFO) was left alone.
 void HintAtStdout(const std::filesystem::path& savePath) {
     std::error_code ec;
@@ -73,11 +64,13 @@ void HintAtStdout(const std::filesystem::path& savePath) {
 int RunCli(const std::vector<std::string>& args) {
     std::string strError;
     const auto options = ParseCliOptions(args, strError);
-    if (options && options->bDataFromStdin && !options->bSaveToStdout) {
-        std::error_code ec;
-        if (std::filesystem::is_directory(options->savePath, ec))
-            strError = "a SAVE folder takes the data file's name, and standard input has none";
-    }
+    // A SAVE naming an existing folder gets the data file's own name inside it, as the
+    // window composes it; standard input has no name to give.
+    std::error_code ec;
+    const bool bSaveFolder =
+        options && !options->bSaveToStdout && std::filesystem::is_directory(options->savePath, ec);
+    if (bSaveFolder && options->bDataFromStdin)
+        strError = "a SAVE folder takes the data file's name, and standard input has none";
     if (!options || !strError.empty()) {
         PrintLine(stderr, strError);
         std::fputs(kCliUsage, stderr);
@@ -96,7 +89,8 @@ int RunCli(const std::vector<std::string>& args) {
     form.m_strDataPath = options->dataPath;
     form.m_bDataFromStdin = options->bDataFromStdin;
     form.m_bSaveToStdout = options->bSaveToStdout;
-    form.m_fieldPaths[IDC_DEST_PATH] = ComposeSavePath(*options);
+    form.m_fieldPaths[IDC_DEST_PATH] =
+        bSaveFolder ? options->savePath / options->dataPath.filename() : options->savePath;
     form.m_fieldBytes[IDC_MARKER] = options->strMarker;
     form.m_fieldUtf8[IDC_MARKER] = options->strMarkerUtf8;
     form.m_encodingRule = options->encoding;

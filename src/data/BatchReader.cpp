@@ -1,6 +1,5 @@
 #include "BatchReader.h"
 
-#include <cstring>
 #include <system_error>
 #include <utility>
 
@@ -94,16 +93,6 @@ void CBatchReader::ReadSome() {
         if (m_filling.Count() >= m_nBatchRows || m_filling.ByteSize() >= m_nBatchBytes)
             Publish(false);
     };
-    auto check = [this](std::string_view block) {
-        if (!BytesDecide() || m_check.Invalid())
-            return;
-        // 0x1A ends the data, so what follows it is not looked at.
-        const void* pEof = std::memchr(block.data(), '\x1A', block.size());
-        if (pEof != nullptr)
-            block = block.substr(
-                0, static_cast<std::size_t>(static_cast<const char*>(pEof) - block.data()));
-        m_check.Feed(block);
-    };
     const std::size_t nPublishedBefore = m_nPublished;
     while (!m_bEnded && m_nPublished == nPublishedBefore) {
         std::size_t nRead = 0;
@@ -117,12 +106,16 @@ void CBatchReader::ReadSome() {
             bMore = n > 0;
             nRead = n > 0 ? static_cast<std::size_t>(n) : 0;
         }
-        const std::string_view block(m_block.Data() + nStart, nRead - nStart);
-        if (bMore)
-            check(block);
+        std::string_view block(m_block.Data() + nStart, nRead - nStart);
         if (m_bReadFailed || m_bUtf16) {
             m_bEnded = true;
-        } else if (!bMore || !m_splitter.Feed(block, onLine)) {
+            break;
+        }
+        // The splitter cuts the block at 0x1A, so the check never sees what follows it.
+        const bool bGoesOn = bMore && m_splitter.Feed(block, onLine);
+        if (BytesDecide() && !m_check.Invalid())
+            m_check.Feed(block);
+        if (!bGoesOn) {
             m_splitter.Finish(onLine);
             m_bEnded = true;
         }

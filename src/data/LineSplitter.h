@@ -15,8 +15,9 @@
 class CLineSplitter {
 public:
     // Feeds the next block and calls onLine(std::string_view) for every line it completes.
-    // Returns false once 0x1A has been met: nothing from there on belongs to the file.
-    template <typename OnLine> bool Feed(std::string_view block, OnLine&& onLine);
+    // Returns false once 0x1A has been met: nothing from there on belongs to the file, and
+    // block is cut short there, so that it holds the bytes that do.
+    template <typename OnLine> bool Feed(std::string_view& block, OnLine&& onLine);
     // Ends the file: the bytes after the last line feed, if any, are the last line.
     template <typename OnLine> void Finish(OnLine&& onLine);
 
@@ -31,9 +32,11 @@ private:
     bool m_bEnded = false;
 };
 
-template <typename OnLine> bool CLineSplitter::Feed(std::string_view block, OnLine&& onLine) {
-    if (m_bEnded)
+template <typename OnLine> bool CLineSplitter::Feed(std::string_view& block, OnLine&& onLine) {
+    if (m_bEnded) {
+        block = {};
         return false;
+    }
     const std::size_t nEof = block.find('\x1A');
     if (nEof != std::string_view::npos) {
         block = block.substr(0, nEof);

@@ -6,8 +6,9 @@
 #include <string>
 
 // A path as UTF-8 text for a message: exact from the wide paths of Windows (a
-// name that is not valid UTF-16 shows U+FFFD where it breaks), the bytes as
-// they are on POSIX. Never throws; empty when even that cannot be built.
+// name that is not valid UTF-16 shows U+FFFD where it breaks), without the
+// \\?\ prefix of LongPathForm; the bytes as they are on POSIX. Never throws;
+// empty when even that cannot be built.
 std::string PathToUtf8(const std::filesystem::path& path) noexcept;
 
 // The form of a path that the file calls get. On Windows it is the full path

@@ -10,7 +10,6 @@ void CRowList::StartRun(ETextCode code) {
         m_runs.back().code = code;
     else
         m_runs.push_back({Count(), code});
-    m_tailCode = code;
 }
 
 ETextCode CRowList::CodeOfSlow(std::size_t i) const {
@@ -22,15 +21,12 @@ ETextCode CRowList::CodeOfSlow(std::size_t i) const {
 void CRowList::DropRunsFrom(std::size_t nRow) {
     while (!m_runs.empty() && m_runs.back().nFirst >= nRow)
         m_runs.pop_back();
-    m_tailCode = m_runs.empty() ? ETextCode::Ansi : m_runs.back().code;
 }
 
 void CRowList::SetCodeFrom(std::size_t nFirst, ETextCode code) {
     DropRunsFrom(nFirst);
-    if (code != m_tailCode && nFirst < Count()) {
+    if (code != TailCode() && nFirst < Count())
         m_runs.push_back({nFirst, code});
-        m_tailCode = code;
-    }
     m_code = code;
 }
 
@@ -51,17 +47,11 @@ void CRowList::AppendAll(const CRowList& rows) {
     m_arrBytes.Append(rows.m_arrBytes.Data(), rows.ByteSize());
     for (std::size_t i = 0; i < rows.Count(); ++i)
         m_arrEnds.PushBack(nByteBase + rows.m_arrEnds[i]);
-    const ETextCode first = rows.CodeOf(0);
-    if (first != m_tailCode) {
-        m_runs.push_back({nBase, first});
-        m_tailCode = first;
-    }
-    for (const SRun& run : rows.m_runs) {
-        if (run.nFirst > 0 && run.code != m_tailCode) {
+    if (rows.CodeOf(0) != TailCode())
+        m_runs.push_back({nBase, rows.CodeOf(0)});
+    for (const SRun& run : rows.m_runs)
+        if (run.nFirst > 0 && run.code != TailCode())
             m_runs.push_back({nBase + run.nFirst, run.code});
-            m_tailCode = run.code;
-        }
-    }
 }
 
 void CRowList::Truncate(std::size_t nCount) {
@@ -76,14 +66,14 @@ void CRowList::Clear() {
     m_arrBytes.Truncate(0);
     m_arrEnds.Truncate(0);
     m_runs.clear();
-    m_code = m_tailCode = ETextCode::Ansi;
+    m_code = ETextCode::Ansi;
 }
 
 void CRowList::Free() {
     m_arrBytes.Free();
     m_arrEnds.Free();
     std::vector<SRun>().swap(m_runs);
-    m_code = m_tailCode = ETextCode::Ansi;
+    m_code = ETextCode::Ansi;
 }
 
 void CRowList::Swap(CRowList& other) noexcept {
@@ -91,7 +81,6 @@ void CRowList::Swap(CRowList& other) noexcept {
     m_arrEnds.Swap(other.m_arrEnds);
     m_runs.swap(other.m_runs);
     std::swap(m_code, other.m_code);
-    std::swap(m_tailCode, other.m_tailCode);
 }
 
 void CRowList::ReserveMore(std::size_t nBytes, std::size_t nRows) noexcept {

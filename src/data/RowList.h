@@ -28,7 +28,7 @@ public:
     }
 
     void Append(std::string_view text) {
-        if (m_code != m_tailCode)
+        if (m_code != TailCode())
             StartRun(m_code);
         // Both arrays grow before either changes, so a failed allocation leaves the list as it was.
         m_arrBytes.Grow(text.size());
@@ -73,10 +73,11 @@ private:
     // Forgets the runs that start at nRow or later.
     void DropRunsFrom(std::size_t nRow);
     ETextCode CodeOfSlow(std::size_t i) const;
+    // The code of the last run; ANSI when there is none.
+    ETextCode TailCode() const { return m_runs.empty() ? ETextCode::Ansi : m_runs.back().code; }
 
     CPodArray<char> m_arrBytes;
     CPodArray<std::size_t> m_arrEnds;
-    std::vector<SRun> m_runs;               // none while every row is ANSI
-    ETextCode m_code = ETextCode::Ansi;     // for rows that Append adds
-    ETextCode m_tailCode = ETextCode::Ansi; // of the last run, ANSI when there is none
+    std::vector<SRun> m_runs;           // none while every row is ANSI
+    ETextCode m_code = ETextCode::Ansi; // for rows that Append adds
 };

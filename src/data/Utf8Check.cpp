@@ -23,27 +23,12 @@ void CUtf8Check::Feed(std::string_view block) {
             if (c < 0x80)
                 continue;
             m_bMultibyte = true;
-            // The ranges of the second byte rule out overlong forms, surrogates and
-            // code points past U+10FFFF.
-            m_nLow = 0x80;
-            m_nHigh = 0xBF;
-            if (c >= 0xC2 && c <= 0xDF) {
-                m_nPending = 1;
-            } else if (c >= 0xE0 && c <= 0xEF) {
-                m_nPending = 2;
-                if (c == 0xE0)
-                    m_nLow = 0xA0;
-                else if (c == 0xED)
-                    m_nHigh = 0x9F;
-            } else if (c >= 0xF0 && c <= 0xF4) {
-                m_nPending = 3;
-                if (c == 0xF0)
-                    m_nLow = 0x90;
-                else if (c == 0xF4)
-                    m_nHigh = 0x8F;
-            } else {
-                m_bInvalid = true;
-            }
+            m_nPending = c < 0xC2 ? 0 : c <= 0xDF ? 1 : c <= 0xEF ? 2 : c <= 0xF4 ? 3 : 0;
+            m_bInvalid = m_nPending == 0;
+            // The range of the second byte rules out overlong forms (after E0 and F0),
+            // surrogates (after ED) and code points past U+10FFFF (after F4).
+            m_nLow = c == 0xE0 ? 0xA0 : c == 0xF0 ? 0x90 : 0x80;
+            m_nHigh = c == 0xED ? 0x9F : c == 0xF4 ? 0x8F : 0xBF;
         } else {
             const unsigned char c = p[i++];
             if (c < m_nLow || c > m_nHigh) {

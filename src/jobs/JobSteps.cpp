@@ -32,18 +32,20 @@ EJobResult SaveAndReport(CToolForm& form, const std::filesystem::path& savePath,
                          std::string_view strDone, const SaveFn& save,
                          const std::function<void()>& undo) {
     bool bWritten = false;
+    bool bOutOfMemory = false;
     std::filesystem::path stranded;
     try {
         bWritten = save(stranded);
     } catch (const std::exception&) {
-        if (undo)
-            undo();
+        bOutOfMemory = true;
+    }
+    if (!bWritten && undo)
+        undo();
+    if (bOutOfMemory) {
         ReportOutOfMemory(form);
         return EJobResult::Failed;
     }
     if (!bWritten) {
-        if (undo)
-            undo();
         std::string strMessage = WithPath(texts::kSaveFailed, savePath);
         if (!stranded.empty())
             strMessage.append("\n").append(WithPath(texts::kOldContentKept, stranded));

@@ -36,7 +36,7 @@ int StepIndex(int nId) {
 template <UINT (*pfnJob)(LPVOID)> UINT JobWorker(LPVOID pForm) {
     pfnJob(pForm);
     CToolForm* pToolForm = static_cast<CToolForm*>(pForm);
-    static_cast<CUrlToolDlg*>(pToolForm)->SendMessage(WM_APP_JOB_ENDED);
+    static_cast<CUrlToolDlg*>(pToolForm)->PostMessage(WM_APP_JOB_ENDED, 0);
     return 0;
 }
 
@@ -61,7 +61,6 @@ struct SUrlToolDlgMap {
         OnMessage(WM_APP_SET_ROWS_CODE, &CUrlToolDlg::OnSetRowsCode),
         OnMessage(WM_APP_RESERVE_ROWS, &CUrlToolDlg::OnReserveRows),
         OnMessage(WM_APP_SCROLL_TO_END, &CUrlToolDlg::OnScrollToEnd),
-        OnMessage(WM_APP_FINISH_JOB, &CUrlToolDlg::OnFinishJob),
         OnMessage(WM_APP_ENABLE_BUTTON, &CUrlToolDlg::OnEnableButton),
         OnMessage(WM_APP_JOB_ENDED, &CUrlToolDlg::OnJobEnded),
         OnMessage(WM_DROPFILES, &CUrlToolDlg::OnDropFiles),
@@ -152,10 +151,8 @@ void CUrlToolDlg::UpdateButtons() {
 void CUrlToolDlg::ShowRowCount(ERowList list, bool bScrollToEnd) {
     const std::size_t nList = static_cast<std::size_t>(list);
     const std::size_t nCount = Rows(list).Count();
-    if (nCount != m_nShownCount[nList]) {
+    if (nCount != ListOf(list).GetItemCount())
         ListOf(list).SetItemCount(nCount);
-        m_nShownCount[nList] = nCount;
-    }
     // Scrolling redraws the list and its scroll bar, which under some systems takes as
     // long again as the count; as a message of its own it lets the window answer between.
     if (bScrollToEnd && nCount > 0 && !m_bScrollPending[nList]) {
@@ -167,7 +164,7 @@ void CUrlToolDlg::ShowRowCount(ERowList list, bool bScrollToEnd) {
 LRESULT CUrlToolDlg::OnScrollToEnd(WPARAM wParam, LPARAM) {
     const ERowList list = static_cast<ERowList>(wParam);
     m_bScrollPending[static_cast<std::size_t>(list)] = false;
-    const std::size_t nCount = m_nShownCount[static_cast<std::size_t>(list)];
+    const std::size_t nCount = ListOf(list).GetItemCount();
     if (nCount > 0)
         ListOf(list).EnsureVisible(static_cast<int>(nCount - 1), true);
     return 0;
@@ -409,14 +406,9 @@ LRESULT CUrlToolDlg::OnEnableButton(WPARAM wParam, LPARAM) {
     return 0;
 }
 
-LRESULT CUrlToolDlg::OnJobEnded(WPARAM, LPARAM) {
-    PostMessage(WM_APP_FINISH_JOB, 0);
-    return 0;
-}
-
 // The job's end is shown in steps, each a message of its own, so that the window
 // answers between them; the buttons come back last, when the lists are up to date.
-LRESULT CUrlToolDlg::OnFinishJob(WPARAM wParam, LPARAM) {
+LRESULT CUrlToolDlg::OnJobEnded(WPARAM wParam, LPARAM) {
     switch (wParam) {
     case 0:
         ShowRowCount(ERowList::In, true);
@@ -431,7 +423,7 @@ LRESULT CUrlToolDlg::OnFinishJob(WPARAM wParam, LPARAM) {
         UpdateButtons();
         return 0;
     }
-    PostMessage(WM_APP_FINISH_JOB, wParam + 1);
+    PostMessage(WM_APP_JOB_ENDED, wParam + 1);
     return 0;
 }
 

@@ -88,7 +88,6 @@ private:
     LRESULT OnScrollToEnd(WPARAM wParam, LPARAM lParam);
     LRESULT OnEnableButton(WPARAM wParam, LPARAM lParam);
     LRESULT OnJobEnded(WPARAM wParam, LPARAM lParam);
-    LRESULT OnFinishJob(WPARAM wParam, LPARAM lParam);
 
     void InitListColumns(const CListCtrl& list) const;
     CRowList& Rows(ERowList list) { return list == ERowList::In ? m_rowsIn : m_rowsOut; }
@@ -131,9 +130,8 @@ private:
     std::array<bool, 4> m_bStepEnabled{};
     bool m_bJobRunning = false;
     static constexpr ULONGLONG kShowEveryMs = 200;
-    ULONGLONG m_nLastShown = 0;                 // when a list view last caught up with its rows
-    std::array<std::size_t, 2> m_nShownCount{}; // the row count each list view was last given
-    std::array<bool, 2> m_bScrollPending{};     // a WM_APP_SCROLL_TO_END is on its way
+    ULONGLONG m_nLastShown = 0;             // when a list view last caught up with its rows
+    std::array<bool, 2> m_bScrollPending{}; // a WM_APP_SCROLL_TO_END is on its way
     // The progress bar is redrawn at most this often while a job moves it; a redraw costs
     // far more than finding the next matching row. Only the worker uses these while a job
     // runs; the dialog shows the last pending position when the job ends.

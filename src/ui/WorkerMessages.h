@@ -1,7 +1,7 @@
 #pragma once
 // Messages a worker sends to the main dialog's thread, which alone changes the
 // row lists and the buttons. Each is sent (SendMessage), so the worker waits
-// until the dialog has carried it out.
+// until the dialog has carried it out; only the job's end is posted.
 
 #include "data/TextCode.h"
 
@@ -17,7 +17,8 @@ constexpr UINT WM_APP_REPLACE_ROWS = WM_APP + 2;
 constexpr UINT WM_APP_TRUNCATE_ROWS = WM_APP + 3;
 // wParam: the button id that the job enables.
 constexpr UINT WM_APP_ENABLE_BUTTON = WM_APP + 4;
-// The worker's job has ended; wParam and lParam unused.
+// Posted: the worker's job has ended. The dialog shows the end in steps, posting this
+// again to itself; wParam: the step to take next (0, 1, 2).
 constexpr UINT WM_APP_JOB_ENDED = WM_APP + 5;
 // wParam: ERowList; lParam: const SRowsCode* naming the first row and the code it gets.
 constexpr UINT WM_APP_SET_ROWS_CODE = WM_APP + 6;
@@ -27,10 +28,6 @@ constexpr UINT WM_APP_RESERVE_ROWS = WM_APP + 7;
 
 // Posted by the dialog to itself: wParam: ERowList whose last row to scroll into view.
 constexpr UINT WM_APP_SCROLL_TO_END = WM_APP + 8;
-
-// Posted by the dialog to itself after WM_APP_JOB_ENDED: wParam: the step of the job's
-// end to take next (0, 1, 2).
-constexpr UINT WM_APP_FINISH_JOB = WM_APP + 9;
 
 struct SRowsRoom {
     std::size_t nBytes;

@@ -41,16 +41,6 @@ template <typename Op> bool WithRetries(Op op) {
     }
 }
 
-// A path as the user would write it: without the \\?\ prefix that the file calls get.
-std::filesystem::path DisplayForm(const std::filesystem::path& path) {
-    const std::wstring& str = path.native();
-    if (str.rfind(L"\\\\?\\UNC\\", 0) == 0)
-        return L"\\\\" + str.substr(8);
-    if (str.rfind(L"\\\\?\\", 0) == 0)
-        return str.substr(4);
-    return path;
-}
-
 bool MoveInPlace(const std::filesystem::path& from, const std::filesystem::path& to) {
     return WithRetries([&] {
         return FileSeams().pfnMoveFileEx(from.c_str(), to.c_str(), MOVEFILE_WRITE_THROUGH);
@@ -131,7 +121,7 @@ bool CAtomicFile::Commit() {
         } else if (dwError == ERROR_UNABLE_TO_MOVE_REPLACEMENT_2) {
             // The old file is under the backup name and the new one could not take its place.
             if (!MoveInPlace(backup, m_target))
-                m_stranded = DisplayForm(backup);
+                m_stranded = backup;
         }
     } else {
         bPlaced = MoveInPlace(m_temp, m_target);

@@ -13,8 +13,14 @@ bool StartsWith(std::wstring_view str, std::wstring_view prefix) {
 
 std::string PathToUtf8(const std::filesystem::path& path) noexcept {
     try {
+        // As the user would write it: without the \\?\ prefix that the file calls get.
+        std::wstring_view str = path.native();
+        if (StartsWith(str, L"\\\\?\\UNC\\"))
+            return "\\\\" + WideToUtf8(str.substr(8));
+        if (StartsWith(str, L"\\\\?\\"))
+            str.remove_prefix(4);
         // A lone surrogate in a name becomes U+FFFD instead of failing the conversion.
-        return WideToUtf8(path.native());
+        return WideToUtf8(str);
     } catch (...) {
         return {};
     }

@@ -39,6 +39,9 @@ public:
         SendMessage(LVM_SETITEMCOUNT, nCount, LVSICF_NOINVALIDATEALL | LVSICF_NOSCROLL);
         ::InvalidateRect(m_hWnd, nullptr, FALSE);
     }
+    std::size_t GetItemCount() const {
+        return static_cast<std::size_t>(SendMessage(LVM_GETITEMCOUNT));
+    }
     void EnsureVisible(int nItem, bool bPartialOk) const {
         SendMessage(LVM_ENSUREVISIBLE, static_cast<WPARAM>(nItem), bPartialOk ? TRUE : FALSE);
     }
