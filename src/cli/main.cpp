@@ -5,6 +5,7 @@
 #include "ArgText.h"
 #include "CliOptions.h"
 
+#include "data/AtomicFile.h"
 #include "data/ControlIds.h"
 #include "data/MemoryForm.h"
 #include "data/PathText.h"
@@ -51,11 +52,19 @@ EJobResult Run(CMemoryForm& form, EJobResult (*pfnJob)(CToolForm&), const SPrint
     return result;
 }
 
-// After a failed save: a SAVE that exists but is no file (a device, a FIFO) was left alone.
-void HintAtStdout(const std::filesystem::path& savePath) {
+// After a failed save: a SAVE that exists but is no file was left alone. A folder there
+// stands where a SAVE folder would put the data file's name; a device or a FIFO may
+// have been meant as standard output.
+void HintAtSave(const std::filesystem::path& savePath) {
     std::error_code ec;
-    const auto status = std::filesystem::status(savePath, ec);
-    if (!ec && std::filesystem::exists(status) && !std::filesystem::is_regular_file(status))
+    const auto status = std::filesystem::status(LongPathForm(savePath), ec);
+    if (ec || !std::filesystem::exists(status) || std::filesystem::is_regular_file(status))
+        return;
+    if (std::filesystem::is_directory(status))
+        PrintLine(stderr, PathToUtf8(savePath) +
+                              " is a folder, so the save file cannot take the data file's name "
+                              "there; give the save file's own path as SAVE");
+    else
         PrintLine(stderr, PathToUtf8(savePath) +
                               " is not a regular file and was left as it is; give - as SAVE to "
                               "write the rows to standard output");
@@ -67,8 +76,8 @@ int RunCli(const std::vector<std::string>& args) {
     // A SAVE naming an existing folder gets the data file's own name inside it, as the
     // window composes it; standard input has no name to give.
     std::error_code ec;
-    const bool bSaveFolder =
-        options && !options->bSaveToStdout && std::filesystem::is_directory(options->savePath, ec);
+    const bool bSaveFolder = options && !options->bSaveToStdout &&
+                             std::filesystem::is_directory(LongPathForm(options->savePath), ec);
     if (bSaveFolder && options->bDataFromStdin)
         strError = "a SAVE folder takes the data file's name, and standard input has none";
     if (!options || !strError.empty()) {
@@ -83,6 +92,15 @@ int RunCli(const std::vector<std::string>& args) {
     if (options->bVersion) {
         std::fputs(kCliVersion, stdout);
         return kExitOk;
+    }
+
+    // Standard input is read whole before the save replaces its file, but the rows would
+    // still be lost to the file they came from: as with a SAVE that is DATA itself.
+    if (options->bDataFromStdin && !options->bSaveToStdout && !options->bForce &&
+        IsStandardInput(options->savePath)) {
+        PrintLine(stderr, PathToUtf8(options->savePath) +
+                              " is the file on standard input; give --force to overwrite it");
+        return kExitRefused;
     }
 
     CMemoryForm form;
@@ -120,7 +138,7 @@ int RunCli(const std::vector<std::string>& args) {
         return kExitFailed;
     case EJobResult::Failed:
         if (!options->bSaveToStdout)
-            HintAtStdout(form.m_fieldPaths[IDC_DEST_PATH]);
+            HintAtSave(form.m_fieldPaths[IDC_DEST_PATH]);
         break;
     }
     return kExitFailed;

@@ -40,3 +40,5 @@ private:
 
 // True when both paths name one file (the same volume and file index), whatever their text.
 bool IsSameFile(const std::filesystem::path& a, const std::filesystem::path& b);
+// True when the path names the file that standard input reads, by identity.
+bool IsStandardInput(const std::filesystem::path& path);

@@ -127,3 +127,11 @@ bool IsSameFile(const std::filesystem::path& a, const std::filesystem::path& b) 
         return false;
     return sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
 }
+
+bool IsStandardInput(const std::filesystem::path& path) {
+    struct stat sIn {};
+    struct stat sPath {};
+    if (path.empty() || ::fstat(STDIN_FILENO, &sIn) != 0 || ::stat(path.c_str(), &sPath) != 0)
+        return false;
+    return sIn.st_dev == sPath.st_dev && sIn.st_ino == sPath.st_ino;
+}

@@ -47,12 +47,40 @@ void CBatchReader::Publish(bool bFinal) {
     m_changed.notify_all();
 }
 
+namespace {
+// How many first bytes show UTF-16 written without a byte-order mark.
+constexpr std::size_t kSniffBytes = 64;
+
+// ASCII text in UTF-16 has a zero byte in every second place, from the first byte (big
+// endian) or from the second (little endian), and the others are not all zero. A stray
+// NUL in a row of bytes does not look like that.
+bool LooksLikeUtf16(const unsigned char* p, std::size_t n) {
+    if (n < 4)
+        return false;
+    for (std::size_t nZeros = 0; nZeros < 2; ++nZeros) {
+        bool bZeros = true;
+        bool bOthers = false;
+        for (std::size_t i = 0; i < n; ++i) {
+            if (i % 2 == nZeros)
+                bZeros = bZeros && p[i] == 0;
+            else
+                bOthers = bOthers || p[i] != 0;
+        }
+        if (bZeros && bOthers)
+            return true;
+    }
+    return false;
+}
+} // namespace
+
 bool CBatchReader::ReadStart(std::size_t& nRead, std::size_t& nStart) {
     m_bStarted = true;
     nRead = 0;
     nStart = 0;
-    // A byte-order mark is three bytes: read until there are that many, or the end.
-    while (nRead < 3) {
+    // A byte-order mark is three bytes, and UTF-16 shows in the first 64: read until there
+    // are that many, or the end. The ANSI rule asks neither.
+    const std::size_t nWanted = m_rule == EEncodingRule::Ansi ? 1 : kSniffBytes;
+    while (nRead < nWanted) {
         const std::ptrdiff_t n = m_source.Read(m_block.Data() + nRead, kReadBlock - nRead);
         if (n < 0) {
             m_bReadFailed = true;
@@ -65,7 +93,8 @@ bool CBatchReader::ReadStart(std::size_t& nRead, std::size_t& nStart) {
     if (m_rule == EEncodingRule::Ansi)
         return nRead > 0;
     const auto* p = reinterpret_cast<const unsigned char*>(m_block.Data());
-    if (nRead >= 2 && ((p[0] == 0xFF && p[1] == 0xFE) || (p[0] == 0xFE && p[1] == 0xFF))) {
+    if ((nRead >= 2 && ((p[0] == 0xFF && p[1] == 0xFE) || (p[0] == 0xFE && p[1] == 0xFF))) ||
+        LooksLikeUtf16(p, nRead < kSniffBytes ? nRead : kSniffBytes)) {
         m_bUtf16 = true;
         return false;
     }

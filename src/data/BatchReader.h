@@ -33,7 +33,8 @@ public:
     // True when the rows ended because the source failed to read.
     bool ReadFailed() const { return m_bReadFailed; }
     // Once Next has returned false: the code of every row read, and whether the bytes
-    // began as UTF-16 (FF FE or FE FF), which cannot be rows of bytes.
+    // began as UTF-16 (FF FE, FE FF, or a zero byte in every second place of the first
+    // 64), which cannot be rows of bytes.
     ETextCode Code() const { return m_code; }
     bool IsUtf16() const { return m_bUtf16; }
 

@@ -44,6 +44,8 @@ public:
     }
     int GetLastRow() override { return m_nLastRow; }
     void SetLastRow(int nLastRow) override { m_nLastRow = nLastRow; }
+    std::optional<ETextCode> GetLoadedCode() override { return m_loadedCode; }
+    void SetLoadedCode(ETextCode code) override { m_loadedCode = code; }
     CUniqueRows& GetUnique() override { return m_arrUnique; }
     const CLeadByteRule& GetLeadBytes() override { return m_leadBytes; }
     EEncodingRule GetEncodingRule() override { return m_encodingRule; }
@@ -55,6 +57,7 @@ public:
     CRowList& Rows(ERowList list) { return list == ERowList::In ? m_listIn : m_listOut; }
 
     int m_nLastRow = 0;
+    std::optional<ETextCode> m_loadedCode = ETextCode::Ansi;
     std::filesystem::path m_strDataPath;
     CUniqueRows m_arrUnique;
     CRowList m_listOut;

@@ -21,7 +21,7 @@
 class CRowGatherer {
 public:
     // The source list must stay as it is until Finish returns. bBom: the save file
-    // starts with a UTF-8 byte-order mark.
+    // starts with a UTF-8 byte-order mark. Without a target the rows are only gathered.
     CRowGatherer(const CRowList& source, std::unique_ptr<CSaveTarget> pTarget, bool bBom);
     // Stops the helper; a save file that was not committed is removed.
     ~CRowGatherer();
@@ -47,6 +47,7 @@ private:
     CPodArray<std::uint32_t> m_arrPicks;
     std::size_t m_nPicked = 0; // picks in place; the picking thread's own count
 
+    const bool m_bSaving; // a target was given
     // Only the helper thread uses these until Finish has joined it.
     CRowList m_rows;
     CSaveFileWriter m_writer;

@@ -30,9 +30,12 @@ void CRowList::SetCodeFrom(std::size_t nFirst, ETextCode code) {
     m_code = code;
 }
 
-bool CRowList::HasBom() const {
+// Every run holds at least one row, and rows before the first run are ANSI.
+bool CRowList::Holds(ETextCode code) const {
+    if (code == ETextCode::Ansi && !Empty() && (m_runs.empty() || m_runs.front().nFirst > 0))
+        return true;
     return std::any_of(m_runs.begin(), m_runs.end(),
-                       [](const SRun& run) { return run.code == ETextCode::Utf8Bom; });
+                       [code](const SRun& run) { return run.code == code; });
 }
 
 void CRowList::AppendAll(const CRowList& rows) {

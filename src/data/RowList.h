@@ -28,11 +28,12 @@ public:
     }
 
     void Append(std::string_view text) {
-        if (m_code != TailCode())
-            StartRun(m_code);
-        // Both arrays grow before either changes, so a failed allocation leaves the list as it was.
+        // Both arrays grow, and the run starts, before either array changes, so a failed
+        // allocation leaves the list as it was.
         m_arrBytes.Grow(text.size());
         m_arrEnds.Grow(1);
+        if (m_code != TailCode())
+            StartRun(m_code);
         m_arrBytes.Append(text.data(), text.size());
         m_arrEnds.PushBack(m_arrBytes.Size());
     }
@@ -53,8 +54,12 @@ public:
             return m_runs.front().code;
         return CodeOfSlow(i);
     }
-    // True when any row came from a data file that began with a byte-order mark.
-    bool HasBom() const;
+    // True when any row has the code.
+    bool Holds(ETextCode code) const;
+    // True when every row has one and the same code (so also when there is no row).
+    bool HasOneCode() const {
+        return m_runs.empty() || (m_runs.size() == 1 && m_runs.front().nFirst == 0);
+    }
 
     // Takes back the rows from index nCount on.
     void Truncate(std::size_t nCount);

@@ -1,5 +1,10 @@
 #include "SaveFile.h"
 
+#include "AnsiToUtf8.h"
+
+#include <optional>
+#include <string>
+
 namespace {
 constexpr std::size_t kBufferSize = 1 << 20;
 } // namespace
@@ -49,17 +54,39 @@ bool CSaveFileWriter::Commit(std::filesystem::path* pStranded) {
     }
 }
 
-bool WriteSaveFile(std::unique_ptr<CSaveTarget> pTarget, const CRowList& rows, bool bBom,
-                   std::filesystem::path* pStranded) {
+SSaveCode SaveCodeOf(const CRowList& rows, ETextCode loadedCode) {
+    if (rows.Empty())
+        return {loadedCode == ETextCode::Utf8Bom, false};
+    const bool bUtf8 = rows.Holds(ETextCode::Utf8) || rows.Holds(ETextCode::Utf8Bom);
+    return {rows.Holds(ETextCode::Utf8Bom), bUtf8 && rows.Holds(ETextCode::Ansi)};
+}
+
+bool WriteSaveFile(std::unique_ptr<CSaveTarget> pTarget, const CRowList& rows, ETextCode loadedCode,
+                   SSaveFailure* pFailure) {
+    const SSaveCode code = SaveCodeOf(rows, loadedCode);
+    std::optional<CAnsiToUtf8> toUtf8;
+    if (code.bAnsiToUtf8)
+        toUtf8.emplace();
+    std::string strConverted;
     CSaveFileWriter writer(std::move(pTarget));
-    if (!writer.Create(bBom))
+    if (!writer.Create(code.bBom))
         return false;
-    for (std::size_t i = 0; i < rows.Count(); ++i)
-        if (!writer.WriteRow(rows.Row(i)))
+    for (std::size_t i = 0; i < rows.Count(); ++i) {
+        std::string_view row = rows.Row(i);
+        if (toUtf8 && rows.CodeOf(i) == ETextCode::Ansi) {
+            if (!toUtf8->Convert(row, strConverted)) {
+                if (pFailure != nullptr)
+                    pFailure->nUnconvertibleRow = i;
+                return false; // an uncommitted file goes with its writer
+            }
+            row = strConverted;
+        }
+        if (!writer.WriteRow(row))
             return false;
-    return writer.Commit(pStranded);
+    }
+    return writer.Commit(pFailure != nullptr ? &pFailure->stranded : nullptr);
 }
 
 bool WriteSaveFile(const std::filesystem::path& path, const CRowList& rows) {
-    return WriteSaveFile(std::make_unique<CAtomicFile>(path), rows, false);
+    return WriteSaveFile(std::make_unique<CAtomicFile>(path), rows, ETextCode::Ansi);
 }

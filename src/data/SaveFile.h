@@ -3,7 +3,9 @@
 #include "AtomicFile.h"
 #include "PodArray.h"
 #include "RowList.h"
+#include "TextCode.h"
 
+#include <cstddef>
 #include <filesystem>
 #include <memory>
 #include <string_view>
@@ -34,11 +36,30 @@ private:
     CPodArray<char> m_buffer;
 };
 
-// Writes every row followed by CR LF to the save file, replacing its whole
-// content in one step; false when it could not, and then the file is as it was,
-// or, in the rare case that the old file could not be put back, its content is
-// in the file that pStranded is set to.
-bool WriteSaveFile(std::unique_ptr<CSaveTarget> pTarget, const CRowList& rows, bool bBom,
-                   std::filesystem::path* pStranded = nullptr);
-// The same into the file at path, without a byte-order mark.
+// How a save file's bytes are written. Rows that share one code go out as they
+// are. Rows of several codes go out as UTF-8, the ANSI ones converted, since a
+// file of both would be neither. The file starts with a UTF-8 byte-order mark
+// when any row came from a data file that began with one, or, holding no rows,
+// when the data file last loaded did.
+struct SSaveCode {
+    bool bBom = false;
+    bool bAnsiToUtf8 = false;
+};
+SSaveCode SaveCodeOf(const CRowList& rows, ETextCode loadedCode);
+
+// Why a save failed, where that is more than "could not write".
+struct SSaveFailure {
+    static constexpr std::size_t kNoRow = static_cast<std::size_t>(-1);
+    // Where the old content is when it could not be put back under the target's name.
+    std::filesystem::path stranded;
+    // The row whose ANSI bytes could not be converted to UTF-8.
+    std::size_t nUnconvertibleRow = kNoRow;
+};
+
+// Writes every row followed by CR LF to the save file, by SaveCodeOf, replacing
+// its whole content in one step; false when it could not, and then the file is
+// as it was, and pFailure (if given) says why where it can.
+bool WriteSaveFile(std::unique_ptr<CSaveTarget> pTarget, const CRowList& rows, ETextCode loadedCode,
+                   SSaveFailure* pFailure = nullptr);
+// The same into the file at path, for rows of the ANSI code page.
 bool WriteSaveFile(const std::filesystem::path& path, const CRowList& rows);

@@ -12,6 +12,7 @@ inline constexpr char kLoadDoneUtf8[] = "データファイル読み込み完了
 inline constexpr char kConvertDone[] = "データ変換&&ファイル保存完了";
 inline constexpr char kDedupDone[] = "URL重複削除処理完了";
 inline constexpr char kNoSavePath[] = "保存先アドレスが未入力です。";
+inline constexpr char kNotLoaded[] = "データファイルが読み込まれていません。";
 // The same text for all three jobs (docs/BEHAVIOUR.md).
 inline constexpr char kThreadCreateError[] = "RECV THREAD CREATE ERROR!!";
 
@@ -24,7 +25,13 @@ inline constexpr char kSaveFailed[] = "保存ファイルに書き込めませ�
 // After the save failure and its path, when the old file could not be put back.
 inline constexpr char kOldContentKept[] = "元の内容は次のファイルに残っています。";
 
+// A save file that mixes Shift-JIS and UTF-8 rows is written as UTF-8; followed by a
+// line with the number of the row ("No,12") and one with the save path.
+inline constexpr char kRowNotUtf8[] =
+    "UTF-8 に変換できない文字を含む行があるため、保存しませんでした。";
+
 inline constexpr char kOutOfMemory[] = "メモリが不足しているため、処理を中止しました。";
+// Followed by a line break and the data file at risk.
 inline constexpr char kOverwriteDataFile[] = "保存先がデータファイルと同じです。上書きしますか？";
 
 } // namespace texts

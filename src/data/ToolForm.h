@@ -20,6 +20,7 @@
 #include <cstddef>
 #include <filesystem>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -63,6 +64,11 @@ public:
     virtual std::vector<std::filesystem::path> GetChosenDataFiles() = 0;
     virtual int GetLastRow() = 0; // m_nLastRow, the row figure
     virtual void SetLastRow(int nLastRow) = 0;
+    // The text code of the data file last loaded; nothing while the input list stands
+    // emptied by the choice of a data file that no load has completed since, when a job
+    // would only save rows that were not read from it.
+    virtual std::optional<ETextCode> GetLoadedCode() = 0;
+    virtual void SetLoadedCode(ETextCode code) = 0;
     virtual CUniqueRows& GetUnique() = 0; // m_arrUnique
     // The lead-byte rule of the ANSI code page the rows are written in.
     virtual const CLeadByteRule& GetLeadBytes() = 0;

@@ -70,9 +70,9 @@ EJobResult RunConvertJob(CToolForm& form) {
     // fixed saves what a first success would have saved.
     return SaveAndReport(
         form, savePath, texts::kConvertDone,
-        [&](std::filesystem::path& stranded) {
+        [&](SSaveFailure& failure) {
             return WriteSaveFile(form.MakeSaveTarget(savePath), form.GetRows(ERowList::Out),
-                                 input.HasBom(), &stranded);
+                                 form.GetLoadedCode().value_or(ETextCode::Ansi), &failure);
         },
         [&] { form.TruncateRows(ERowList::Out, nOutBefore); });
 }

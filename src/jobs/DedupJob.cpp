@@ -2,6 +2,7 @@
 #include "Jobs.h"
 
 #include "data/RowGatherer.h"
+#include "data/SaveFile.h"
 #include "data/Texts.h"
 
 #include <algorithm>
@@ -13,14 +14,19 @@ EJobResult RunDedupJob(CToolForm& form) {
         return EJobResult::Stopped;
     CUniqueRows& unique = form.GetUnique();
     const CRowList& input = form.GetRows(ERowList::In);
+    const ETextCode loadedCode = form.GetLoadedCode().value_or(ETextCode::Ansi);
     // The kept rows are copied out and written to the save file behind the
-    // search, a batch at a time, while the search goes on.
+    // search, a batch at a time, while the search goes on. Only input rows of one
+    // code say before the search how the save file is written; of several, the
+    // kept rows are saved once they are known.
+    const bool bSaveBehind = input.HasOneCode();
     std::optional<CRowGatherer> output;
     CRowList kept;
     try {
         // Every input row is compared once, in order; the first of each text is kept.
         unique.Reserve(input.Count());
-        output.emplace(input, form.MakeSaveTarget(savePath), input.HasBom());
+        output.emplace(input, bSaveBehind ? form.MakeSaveTarget(savePath) : nullptr,
+                       SaveCodeOf(input, loadedCode).bBom);
         for (std::size_t nFirst = 0; nFirst < input.Count(); nFirst += kBatchRows) {
             const std::size_t nEnd = std::min(input.Count(), nFirst + kBatchRows);
             output->Publish(unique.AddAll(input, nFirst, nEnd, output->NextPicks()));
@@ -35,8 +41,11 @@ EJobResult RunDedupJob(CToolForm& form) {
     // The kept rows become the output list whole, numbered from 0, and the collection is empty.
     form.ReplaceRows(ERowList::Out, std::move(kept));
     unique.Clear();
-    return SaveAndReport(form, savePath, texts::kDedupDone, [&](std::filesystem::path& stranded) {
-        return output->CommitSave(stranded);
+    return SaveAndReport(form, savePath, texts::kDedupDone, [&](SSaveFailure& failure) {
+        if (bSaveBehind)
+            return output->CommitSave(failure.stranded);
+        return WriteSaveFile(form.MakeSaveTarget(savePath), form.GetRows(ERowList::Out), loadedCode,
+                             &failure);
     });
 }
 

@@ -22,9 +22,14 @@ bool AcceptSavePath(CToolForm& form, std::filesystem::path& savePath) {
         form.ShowMessage(texts::kNoSavePath);
         return false;
     }
+    if (!form.GetLoadedCode()) {
+        form.ShowMessage(texts::kNotLoaded);
+        return false;
+    }
+    // The question names the file at risk: it may be an earlier one than the data field shows.
     for (const std::filesystem::path& dataPath : form.GetChosenDataFiles())
         if (IsSameFile(savePath, dataPath))
-            return form.AskYesNo(texts::kOverwriteDataFile);
+            return form.AskYesNo(WithPath(texts::kOverwriteDataFile, dataPath));
     return true;
 }
 
@@ -33,9 +38,9 @@ EJobResult SaveAndReport(CToolForm& form, const std::filesystem::path& savePath,
                          const std::function<void()>& undo) {
     bool bWritten = false;
     bool bOutOfMemory = false;
-    std::filesystem::path stranded;
+    SSaveFailure failure;
     try {
-        bWritten = save(stranded);
+        bWritten = save(failure);
     } catch (const std::exception&) {
         bOutOfMemory = true;
     }
@@ -47,8 +52,11 @@ EJobResult SaveAndReport(CToolForm& form, const std::filesystem::path& savePath,
     }
     if (!bWritten) {
         std::string strMessage = WithPath(texts::kSaveFailed, savePath);
-        if (!stranded.empty())
-            strMessage.append("\n").append(WithPath(texts::kOldContentKept, stranded));
+        if (failure.nUnconvertibleRow != SSaveFailure::kNoRow)
+            strMessage = std::string(texts::kRowNotUtf8) + "\nNo," +
+                         std::to_string(failure.nUnconvertibleRow) + "\n" + PathToUtf8(savePath);
+        if (!failure.stranded.empty())
+            strMessage.append("\n").append(WithPath(texts::kOldContentKept, failure.stranded));
         form.ShowMessage(strMessage);
         return EJobResult::Failed;
     }

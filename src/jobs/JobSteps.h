@@ -3,6 +3,8 @@
 
 #include "Jobs.h"
 
+#include "data/SaveFile.h"
+
 #include <filesystem>
 #include <functional>
 #include <string_view>
@@ -12,17 +14,18 @@
 inline constexpr std::size_t kBatchRows = 4096;
 inline constexpr std::size_t kBatchBytes = 1 << 20;
 
-// Reads the save path field. False when the job ends here: the field is empty
-// (the message is shown), or it names a data file chosen in this run and the
-// user declines to overwrite it.
+// Reads the save path field. False when the job ends here: the field is empty,
+// or the input list stands emptied by a data file choice with no load since
+// (either message is shown), or the field names a data file chosen in this run
+// and the user declines to overwrite it.
 bool AcceptSavePath(CToolForm& form, std::filesystem::path& savePath);
 
-// Runs save, which writes the save file and says whether it could (and, when
-// it could not put the old file back, where its content is), then tells the
-// user: strDone, or the save failure message with the path, or that memory ran
-// out. On a failure, undo runs first, so that the user sees the lists as they
-// were before the job while the message is up.
-using SaveFn = std::function<bool(std::filesystem::path& stranded)>;
+// Runs save, which writes the save file and says whether it could (and, when it
+// could not, why, where it knows), then tells the user: strDone, or the save
+// failure message with the path, or that memory ran out. On a failure, undo runs
+// first, so that the user sees the lists as they were before the job while the
+// message is up.
+using SaveFn = std::function<bool(SSaveFailure& failure)>;
 EJobResult SaveAndReport(CToolForm& form, const std::filesystem::path& savePath,
                          std::string_view strDone, const SaveFn& save,
                          const std::function<void()>& undo = {});

@@ -57,6 +57,7 @@ EJobResult LoadRows(CToolForm& form, CByteSource& source, const std::filesystem:
         return EJobResult::Failed;
     }
     form.SetLastRow(static_cast<int>(form.GetRows(ERowList::In).Count()) - 1);
+    form.SetLoadedCode(code);
     if (pCode != nullptr)
         *pCode = code;
     return EJobResult::Completed;

@@ -131,6 +131,7 @@ void CUrlToolDlg::ResetForm() {
     ShowRowCount(ERowList::In, false);
     m_rowsOut.Free();
     ShowRowCount(ERowList::Out, false);
+    m_loadedCode = ETextCode::Ansi;
     m_nRangeMin = 0;
     m_nLastRow = 0;
     m_strDataName.clear();
@@ -179,8 +180,7 @@ void CUrlToolDlg::OnClear() {
 }
 
 void CUrlToolDlg::OnBrowseData() {
-    m_rowsIn.Free();
-    ShowRowCount(ERowList::In, false);
+    EmptyInputForChoice();
 
     std::wstring strFile(32768, L'\0');
     OPENFILENAMEW ofn{};
@@ -194,6 +194,14 @@ void CUrlToolDlg::OnBrowseData() {
     if (!UiSeams().pfnGetOpenFileName(&ofn))
         return;
     ChooseDataFile(strFile.c_str());
+}
+
+// Until a load completes, the jobs have no rows of the file chosen to work on, and an earlier
+// file's output would be saved under its name.
+void CUrlToolDlg::EmptyInputForChoice() {
+    m_rowsIn.Free();
+    ShowRowCount(ERowList::In, false);
+    m_loadedCode.reset();
 }
 
 void CUrlToolDlg::ChooseDataFile(const std::filesystem::path& path) {
@@ -213,8 +221,7 @@ void CUrlToolDlg::ChooseDroppedFile(const std::filesystem::path& path) {
     if (path.empty() ||
         (dwAttributes != INVALID_FILE_ATTRIBUTES && (dwAttributes & FILE_ATTRIBUTE_DIRECTORY)))
         return; // a folder holds no rows
-    m_rowsIn.Free();
-    ShowRowCount(ERowList::In, false);
+    EmptyInputForChoice();
     ChooseDataFile(path);
 }
 

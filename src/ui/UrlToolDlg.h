@@ -16,6 +16,7 @@
 #include <array>
 #include <atomic>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -41,6 +42,8 @@ public:
     std::vector<std::filesystem::path> GetChosenDataFiles() override { return m_arrChosenData; }
     int GetLastRow() override { return m_nLastRow; }
     void SetLastRow(int nLastRow) override { m_nLastRow = nLastRow; }
+    std::optional<ETextCode> GetLoadedCode() override { return m_loadedCode; }
+    void SetLoadedCode(ETextCode code) override { m_loadedCode = code; }
     CUniqueRows& GetUnique() override { return m_arrUnique; }
     const CLeadByteRule& GetLeadBytes() override { return m_leadBytes; }
 
@@ -96,6 +99,8 @@ private:
     }
     void ShowRowCount(ERowList list, bool bScrollToEnd);
     void StartJob(AFX_THREADPROC pfnWorker);
+    // Empties the input list as choosing a data file does, the choice confirmed or not.
+    void EmptyInputForChoice();
     // Takes path as the data file: its path and name, the path shown, "読み込み" enabled.
     void ChooseDataFile(const std::filesystem::path& path);
     // A file from a drop or the command line: chosen with the input list emptied, as
@@ -122,6 +127,9 @@ public:
 private:
     CRowList m_rowsIn;
     CRowList m_rowsOut;
+    // Emptied by the dialog's thread when a data file is chosen, set by a load that
+    // completes; never both at once, since no file can be chosen while a job runs.
+    std::optional<ETextCode> m_loadedCode = ETextCode::Ansi;
     // Data files chosen since start-up or the last Clear; only the dialog's thread changes it,
     // and never while a job runs.
     std::vector<std::filesystem::path> m_arrChosenData;

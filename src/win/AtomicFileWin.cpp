@@ -156,14 +156,26 @@ bool IdentityOf(const std::filesystem::path& path, BY_HANDLE_FILE_INFORMATION& i
     CloseHandle(hFile);
     return bOk;
 }
+
+bool IsSameIdentity(const BY_HANDLE_FILE_INFORMATION& a, const BY_HANDLE_FILE_INFORMATION& b) {
+    return a.dwVolumeSerialNumber == b.dwVolumeSerialNumber &&
+           a.nFileIndexHigh == b.nFileIndexHigh && a.nFileIndexLow == b.nFileIndexLow;
+}
 } // namespace
 
 bool IsSameFile(const std::filesystem::path& a, const std::filesystem::path& b) {
     BY_HANDLE_FILE_INFORMATION infoA{};
     BY_HANDLE_FILE_INFORMATION infoB{};
-    if (a.empty() || b.empty() || !IdentityOf(a, infoA) || !IdentityOf(b, infoB))
-        return false;
-    return infoA.dwVolumeSerialNumber == infoB.dwVolumeSerialNumber &&
-           infoA.nFileIndexHigh == infoB.nFileIndexHigh &&
-           infoA.nFileIndexLow == infoB.nFileIndexLow;
+    return !a.empty() && !b.empty() && IdentityOf(a, infoA) && IdentityOf(b, infoB) &&
+           IsSameIdentity(infoA, infoB);
+}
+
+bool IsStandardInput(const std::filesystem::path& path) {
+    BY_HANDLE_FILE_INFORMATION infoIn{};
+    BY_HANDLE_FILE_INFORMATION infoPath{};
+    // A pipe or a console has no file identity, and the call fails for it.
+    const HANDLE hIn = GetStdHandle(STD_INPUT_HANDLE);
+    return !path.empty() && hIn != nullptr && hIn != INVALID_HANDLE_VALUE &&
+           GetFileInformationByHandle(hIn, &infoIn) && IdentityOf(path, infoPath) &&
+           IsSameIdentity(infoIn, infoPath);
 }

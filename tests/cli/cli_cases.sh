@@ -40,6 +40,13 @@ run "save over the data file, spelt otherwise, refused" 3 "give --force" trim da
 same "refused means untouched" "a/$M?1\r\n" data.txt
 run "forced overwrite" 0 "" trim data.txt data.txt --force
 same "forced overwrite" "a/$M\r\n" data.txt
+printf "a/$M?1\r\n" >in.txt
+run "save over standard input's file refused" 3 "give --force" trim - in.txt <in.txt
+same "standard input's file untouched" "a/$M?1\r\n" in.txt
+run "save over standard input's file forced" 0 "" trim - in.txt --force <in.txt
+same "standard input's file forced" "a/$M\r\n" in.txt
+mkdir -p taken/data.txt
+run "a SAVE folder with a folder of the data file's name" 1 "is a folder" dedup data.txt taken
 run "missing data file" 1 "データファイルを開けませんでした。" trim none.txt o.txt
 run "save folder missing" 1 "保存ファイルに書き込めませんでした。" trim data.txt no/o.txt
 run "empty save path" 1 "保存先アドレスが未入力です。" trim data.txt ""

@@ -179,6 +179,12 @@ TEST(Jobs, FailuresChangeNothing) {
              return RunConvertJob(f);
          },
          texts::kOutOfMemory},
+        {"trim: a data file chosen, none loaded since",
+         [](CFaultyForm& f) {
+             f.m_loadedCode.reset();
+             return RunConvertJob(f);
+         },
+         texts::kNotLoaded, EJobResult::Stopped},
         {"dedup: empty save path",
          [](CFaultyForm& f) {
              f.m_fieldPaths[IDC_DEST_PATH].clear();

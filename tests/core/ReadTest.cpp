@@ -33,7 +33,9 @@ TEST(Read, RowsAndCodeFromTheBytes) {
         Rows rows;
         ETextCode code = Ansi;
         EEncodingRule rule = R::Auto;
+        bool bUtf16 = false; // refused: no rows
     };
+    const std::string strUtf16Le("h\0t\0t\0p\0:\0/\0/\0a\0\r\0\n\0", 20);
     const SCase cases[] = {
         {"crlf", "a\r\nb\r\nc\r\n", {"a", "b", "c"}},
         {"lf, no final break", "a\nb\nc", {"a", "b", "c"}},
@@ -68,6 +70,11 @@ TEST(Read, RowsAndCodeFromTheBytes) {
         {"ansi rule keeps the bom", kBom + kRei + "\n", {kBom + kRei}, Ansi, R::Ansi},
         {"utf-8 rule on ascii", "a\n", {"a"}, Utf8, R::Utf8},
         {"utf-8 rule takes the bom off", kBom + "a\n", {"a"}, Utf8Bom, R::Utf8},
+        {"utf-16 le without a mark", strUtf16Le, {}, Ansi, R::Auto, true},
+        {"utf-16 be without a mark", '\0' + strUtf16Le.substr(0, 19), {}, Ansi, R::Auto, true},
+        {"one nul in a shift-jis row",
+         std::string("\x83\x65\0a\n", 5),
+         {std::string("\x83\x65\0a", 4)}},
     };
     // Chunks of 1 and 2 bytes put every CR LF pair, mark and character across reads.
     for (const std::size_t nChunk : {1, 2, 3, 64, 100, 1 << 20}) {
@@ -81,6 +88,7 @@ TEST(Read, RowsAndCodeFromTheBytes) {
                     rows.emplace_back(batch.Row(i));
             EXPECT_EQ(rows, c.rows) << c.pszName << ", chunk " << nChunk;
             EXPECT_EQ(reader.Code(), c.code) << c.pszName << ", chunk " << nChunk;
+            EXPECT_EQ(reader.IsUtf16(), c.bUtf16) << c.pszName << ", chunk " << nChunk;
         }
     }
 }
@@ -107,6 +115,7 @@ TEST(Read, LoadTrimAndSaveByTheFilesCode) {
          kBom + "u/" + kM + "?1\r\nv\r\n"},
         {"bom and no row matching", kBom + "v\n", EEncodingRule::Auto, texts::kLoadDoneUtf8, kBom,
          kBom + "v\r\n"},
+        {"bom alone", kBom, EEncodingRule::Auto, texts::kLoadDoneUtf8, kBom, kBom},
     };
     for (const auto& c : cases) {
         CTempDir dir;
@@ -125,25 +134,53 @@ TEST(Read, LoadTrimAndSaveByTheFilesCode) {
 }
 
 // Rows keep their file's code wherever they go, also in an output list that holds rows
-// of several files, so that each is shown as it was written.
-TEST(Read, RowsKeepTheirCodeInMixedLists) {
+// of several files, so that each is shown as it was written; a save file of such rows is
+// UTF-8 throughout, with the mark when any row came from a file that had one.
+TEST(Read, MixedListsAreSavedAsUtf8) {
     CTempDir dir;
     CMemoryForm form;
-    form.m_strDataPath = dir / "urls.txt";
     form.m_fieldPaths[IDC_DEST_PATH] = dir / "out.txt";
-    for (const std::string& strData : {"a/" + kM + "\n\x83\x65/" + kM + "\n", kRei + "/" + kM}) {
+    auto load = [&](const std::string& strData) {
+        form.m_strDataPath = dir / ("data" + std::to_string(form.m_listOut.Count()) + ".txt");
         WriteBytes(form.m_strDataPath, strData);
         form.m_listIn.Clear(); // the data-file dialog empties the input list
-        RunLoadJob(form);
-        RunConvertJob(form);
-    }
+        return RunLoadJob(form);
+    };
+    const std::string strTe = "\x83\x65/" + kM;  // テ in Shift-JIS
+    const std::string strBad = "\x82\x20/" + kM; // a lead byte before a space
+    load("a/" + kM + "\n" + strTe + "?q\n");
+    RunConvertJob(form);
+    EXPECT_EQ(ReadBytes(dir / "out.txt"), CrLf({"a/" + kM, strTe})); // one code: as it was
+    load(kBom + kRei + "/" + kM);
+    RunConvertJob(form);
     const CRowList& out = form.m_listOut;
     ASSERT_EQ(out.Count(), 3u);
     EXPECT_EQ(out.CodeOf(1), ETextCode::Ansi);
-    EXPECT_EQ(out.CodeOf(2), ETextCode::Utf8);
-    RunDedupJob(form);
-    ASSERT_EQ(out.Count(), 1u);
-    EXPECT_EQ(out.CodeOf(0), ETextCode::Utf8);
+    EXPECT_EQ(out.CodeOf(2), ETextCode::Utf8Bom);
+    const std::string strMixed = kBom + CrLf({"a/" + kM, "\xE3\x83\x86/" + kM, kRei + "/" + kM});
+    EXPECT_EQ(ReadBytes(dir / "out.txt"), strMixed);
+    // The mark follows the rows saved, not the file loaded last.
+    load("");
+    RunConvertJob(form);
+    EXPECT_EQ(ReadBytes(dir / "out.txt"), strMixed);
+
+    // A row that the code page cannot convert stops the save, names the row, and the
+    // conversion takes back its rows.
+    load(strBad + "\n");
+    form.m_messages.clear();
+    EXPECT_EQ(RunConvertJob(form), EJobResult::Failed);
+    EXPECT_EQ(form.m_messages,
+              Messages{std::string(texts::kRowNotUtf8) + "\nNo,3\n" + PathToUtf8(dir / "out.txt")});
+    EXPECT_EQ(out.Count(), 3u);
+    EXPECT_EQ(ReadBytes(dir / "out.txt"), strMixed);
+    EXPECT_EQ(dir.Listing(), "data0.txt data2.txt data3.txt out.txt");
+
+    // Input rows of two loads: the kept rows, known only after the search, are UTF-8 too.
+    load(kBom + kRei + "\n" + kRei + "\n");
+    WriteBytes(form.m_strDataPath, strTe + "\na\n");
+    RunLoadJob(form); // appended, as a load always is
+    EXPECT_EQ(RunDedupJob(form), EJobResult::Completed);
+    EXPECT_EQ(ReadBytes(dir / "out.txt"), kBom + CrLf({kRei, "\xE3\x83\x86/" + kM, "a"}));
 }
 
 } // namespace

@@ -1,0 +1,29 @@
+#include "data/AnsiToUtf8.h"
+
+#include <windows.h>
+
+#include <climits>
+
+CAnsiToUtf8::CAnsiToUtf8() = default;
+CAnsiToUtf8::~CAnsiToUtf8() = default;
+
+bool CAnsiToUtf8::Convert(std::string_view row, std::string& out) {
+    out.clear();
+    if (row.empty())
+        return true;
+    if (row.size() > INT_MAX / 3)
+        return false;
+    const int nIn = static_cast<int>(row.size());
+    std::wstring wide(row.size(), L'\0');
+    const int nWide =
+        MultiByteToWideChar(CP_ACP, MB_ERR_INVALID_CHARS, row.data(), nIn, wide.data(), nIn);
+    if (nWide <= 0)
+        return false;
+    out.resize(static_cast<std::size_t>(nWide) * 3);
+    const int nOut = WideCharToMultiByte(CP_UTF8, 0, wide.data(), nWide, out.data(),
+                                         static_cast<int>(out.size()), nullptr, nullptr);
+    if (nOut <= 0)
+        return false;
+    out.resize(static_cast<std::size_t>(nOut));
+    return true;
+}
