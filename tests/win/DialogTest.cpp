@@ -15,6 +15,7 @@ using Buttons = std::vector<bool>;
 const std::wstring kLoadDone = L"データファイル読み込み完了";
 const std::wstring kConvertDone = L"データ変換&&ファイル保存完了";
 const std::wstring kDedupDone = L"URL重複削除処理完了";
+const std::wstring kNotLoaded = L"データファイルが読み込まれていません。";
 
 LRESULT ProgressPos(const CDialogHarness& h) {
     return ::SendMessageW(h.Item(IDC_PROGRESS), PBM_GETPOS, 0, 0);
@@ -98,7 +99,7 @@ TEST(MainDialog, ConversionAndDuplicateAdjustment) {
 // The save path is not composed again when another data file is chosen, so it may still
 // name an earlier one: a save over any data file chosen since the last Clear asks first.
 TEST(MainDialog, SavingOverAnyChosenDataFileAsksFirst) {
-    const BoxTexts kAsked{L"保存先がデータファイルと同じです。上書きしますか？"};
+    const std::wstring kAsk = L"保存先がデータファイルと同じです。上書きしますか？\n";
     const std::string strA = "a/regist_pernad.cgi?x\r\na/regist_pernad.cgi?x\r\n";
     for (bool bLoadB : {false, true}) {
         CTempDir dir;
@@ -110,13 +111,16 @@ TEST(MainDialog, SavingOverAnyChosenDataFileAsksFirst) {
         h.ChooseDataFile(dir / "F" / "A.txt");
         h.RunJob(IDC_LOAD);
         h.ChooseFolder(dir / "F");
+        // The question names the file at risk, which need not be the one the data field shows.
+        const BoxTexts kAsked{kAsk + (dir / "F" / "A.txt").wstring()};
         EXPECT_EQ(h.RunJob(IDC_DEDUP), kAsked); // answered No
 
         h.ChooseDataFile(dir / "G" / "B.txt");
         if (bLoadB)
             h.RunJob(IDC_LOAD);
         for (int nButton : {IDC_DEDUP, IDC_CONVERT})
-            EXPECT_EQ(h.RunJob(nButton), kAsked) << "B loaded: " << bLoadB;
+            EXPECT_EQ(h.RunJob(nButton), bLoadB ? kAsked : BoxTexts{kNotLoaded})
+                << "B loaded: " << bLoadB;
         EXPECT_EQ(ReadBytes(dir / "F" / "A.txt"), strA);
         EXPECT_EQ(h.ListCount(IDC_LIST_OUT), 0);
 
@@ -129,6 +133,32 @@ TEST(MainDialog, SavingOverAnyChosenDataFileAsksFirst) {
         EXPECT_EQ(h.RunJob(IDC_DEDUP), BoxTexts{kDedupDone});
         EXPECT_EQ(ReadBytes(dir / "F" / "A.txt"), "b\r\n");
     }
+}
+
+// Choosing a data file empties the input list, also when the choice is cancelled; until a
+// load, no job may save the rows of an earlier file, or none, under that file's name.
+TEST(MainDialog, JobsWaitForALoadAfterAChoice) {
+    CTempDir dir;
+    std::filesystem::create_directory(dir / "out");
+    WriteBytes(dir / "one.txt", "a/regist_pernad.cgi?1\r\nb\r\n");
+    WriteBytes(dir / "two.txt", "c\r\n");
+    CDialogHarness h;
+    h.ChooseDataFile(dir / "one.txt");
+    h.RunJob(IDC_LOAD);
+    h.ChooseFolder(dir / "out");
+    h.RunJob(IDC_DEDUP);
+    const auto target = dir / "out" / "one.txt";
+    for (const std::filesystem::path& choice : {dir / "two.txt", std::filesystem::path()}) {
+        h.ChooseDataFile(choice); // the second time cancelled
+        for (int nButton : {IDC_CONVERT, IDC_DEDUP})
+            EXPECT_EQ(h.RunJob(nButton), BoxTexts{kNotLoaded}) << choice;
+        EXPECT_EQ(ReadBytes(target), "a/regist_pernad.cgi?1\r\nb\r\n");
+        EXPECT_EQ(h.ListCount(IDC_LIST_OUT), 2);
+        EXPECT_EQ(h.JobButtons(), (Buttons{true, true, true, true}));
+    }
+    EXPECT_EQ(h.RunJob(IDC_LOAD), BoxTexts{kLoadDone});
+    EXPECT_EQ(h.RunJob(IDC_DEDUP), BoxTexts{kDedupDone});
+    EXPECT_EQ(ReadBytes(target), "c\r\n");
 }
 
 // An HDROP as Explorer builds one: DROPFILES followed by wide names, each ended by a
@@ -183,11 +213,13 @@ TEST(MainDialog, DroppedFilesAndUtf8Rows) {
     EXPECT_EQ(h.RunJob(IDC_LOAD), BoxTexts{L"データファイル読み込み完了 (UTF-8)"});
     EXPECT_EQ(h.ListText(IDC_LIST_IN, 0), L"h/例/regist_pernad.cgi?x");
     h.RunJob(IDC_CONVERT);
-    // The first output row came from the Shift-JIS file, the second from the UTF-8 one.
+    // The first output row came from the Shift-JIS file, the second from the UTF-8 one; the
+    // save file of both is UTF-8 throughout.
     EXPECT_EQ(h.ListText(IDC_LIST_OUT, 0), L"h/例/regist_pernad.cgi");
     EXPECT_EQ(h.ListText(IDC_LIST_OUT, 1), L"h/例/regist_pernad.cgi");
     EXPECT_EQ(ReadBytes(dir / L"フォルダ" / "sjis.txt"),
-              "\xEF\xBB\xBFh/\x97\xE1/regist_pernad.cgi\r\nh/\xE4\xBE\x8B/regist_pernad.cgi\r\n");
+              "\xEF\xBB\xBF" +
+                  CrLf({"h/\xE4\xBE\x8B/regist_pernad.cgi", "h/\xE4\xBE\x8B/regist_pernad.cgi"}));
 }
 
 TEST(MainDialog, ThreadThatCannotStart) {
