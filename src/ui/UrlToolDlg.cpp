@@ -201,7 +201,7 @@ void CUrlToolDlg::OnBrowseData() {
 void CUrlToolDlg::EmptyInputForChoice() {
     m_rowsIn.Free();
     ShowRowCount(ERowList::In, false);
-    // m_loadedCode.reset();
+    m_loadedCode.reset();
 }
 
 void CUrlToolDlg::ChooseDataFile(const std::filesystem::path& path) {
