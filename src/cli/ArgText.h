@@ -33,3 +33,7 @@ void SetStdoutBinary();
 
 // Writes a UTF-8 text to stream as the console or the reader of the pipe expects it.
 void PrintText(std::FILE* pStream, std::string_view strUtf8);
+
+// True where the user's language is Japanese: on POSIX, the first of LC_ALL, LC_MESSAGES
+// and LANG that is set begins with "ja"; on Windows, the user's UI language.
+bool UserLocaleIsJapanese();

@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <clocale>
+#include <cstdlib>
 #include <iconv.h>
 #include <initializer_list>
 #include <langinfo.h>
@@ -74,4 +75,13 @@ void SetStdoutBinary() {}
 
 void PrintText(std::FILE* pStream, std::string_view strUtf8) {
     std::fwrite(strUtf8.data(), 1, strUtf8.size(), pStream);
+}
+
+bool UserLocaleIsJapanese() {
+    for (const char* pszName : {"LC_ALL", "LC_MESSAGES", "LANG"}) {
+        const char* pszValue = std::getenv(pszName);
+        if (pszValue != nullptr && *pszValue != '\0')
+            return std::string_view(pszValue).substr(0, 2) == "ja";
+    }
+    return false;
 }

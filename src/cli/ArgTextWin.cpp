@@ -52,3 +52,7 @@ void PrintText(std::FILE* pStream, std::string_view strUtf8) {
     const std::string bytes = WideToCodePage(nCodePage, wide);
     std::fwrite(bytes.data(), 1, bytes.size(), pStream);
 }
+
+bool UserLocaleIsJapanese() {
+    return PRIMARYLANGID(GetUserDefaultUILanguage()) == LANG_JAPANESE;
+}

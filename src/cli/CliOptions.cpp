@@ -1,6 +1,7 @@
 #include "CliOptions.h"
 
 #include "ArgText.h"
+#include "CliTexts.h"
 
 #include "Version.h"
 #include "data/Texts.h"
@@ -8,32 +9,6 @@
 #include <string_view>
 
 const char kCliVersion[] = "kelvane-cli " KELVANE_VERSION "\n";
-
-const char kCliUsage[] =
-    "usage: kelvane-cli trim DATA SAVE [--marker TEXT] [options]\n"
-    "       kelvane-cli dedup DATA SAVE [options]\n"
-    "\n"
-    "  trim    keep every line of DATA that holds the marker, cut right after it\n"
-    "  dedup   keep the first of every repeated line of DATA, in order\n"
-    "\n"
-    "  DATA          the data file, one URL a line; - reads standard input\n"
-    "  SAVE          the save file, replaced whole; an existing folder takes the data\n"
-    "                file's name; - writes the rows to standard output as CR LF lines,\n"
-    "                and every message then goes to standard error\n"
-    "\n"
-    "  --marker T    the marker for trim (default \"regist_pernad.cgi\"), not empty\n"
-    "  --encoding E  how DATA is read: auto (default) takes UTF-8 when the file starts\n"
-    "                with a UTF-8 byte-order mark or is valid UTF-8 with a character\n"
-    "                beyond ASCII, and the ANSI code page (Shift-JIS) otherwise; ansi\n"
-    "                or utf-8 decide it outright. UTF-16 files are refused.\n"
-    "  --force       allow SAVE to be DATA itself\n"
-    "  --quiet       print no completion lines; failures are still printed\n"
-    "  --            ends the options: what follows is a job or a file\n"
-    "  --version     the version\n"
-    "  --help        this text\n"
-    "\n"
-    "Each completion line ends with the row counts, for example (1000 行 → 600 行).\n"
-    "Exit status: 0 done, 1 the job failed, 2 usage, 3 refused to overwrite DATA.\n";
 
 namespace {
 bool ParseEncoding(std::string_view text, EEncodingRule& rule) {
@@ -51,6 +26,7 @@ bool ParseEncoding(std::string_view text, EEncodingRule& rule) {
 
 std::optional<SCliOptions> ParseCliOptions(const std::vector<std::string>& args,
                                            std::string& strError) {
+    const SCliTexts& t = CliTexts();
     SCliOptions options;
     std::string strMarkerArg = texts::kDefaultMarker;
     std::vector<std::string> positional;
@@ -75,24 +51,24 @@ std::optional<SCliOptions> ParseCliOptions(const std::vector<std::string>& args,
             options.bQuiet = true;
         } else if (arg == "--encoding") {
             if (!bHasValue || !ParseEncoding(args[++i], options.encoding)) {
-                strError = "--encoding needs auto, ansi or utf-8";
+                strError = t.pszEncodingValue;
                 return std::nullopt;
             }
         } else if (arg == "--marker") {
             // An empty marker would keep every row, emptied.
             if (!bHasValue || args[++i].empty()) {
-                strError = "--marker needs a text that is not empty";
+                strError = t.pszMarkerEmpty;
                 return std::nullopt;
             }
             strMarkerArg = args[i];
             bMarkerGiven = true;
         } else {
-            strError = "unknown option " + arg;
+            strError = std::string(t.pszUnknownOption) + " " + arg;
             return std::nullopt;
         }
     }
     if (positional.size() != 3) {
-        strError = "expected a job, a data file and a save file";
+        strError = positional.size() < 3 ? t.pszNeedsArgs : t.pszTooMany;
         return std::nullopt;
     }
     if (positional[0] == "trim") {
@@ -100,17 +76,17 @@ std::optional<SCliOptions> ParseCliOptions(const std::vector<std::string>& args,
     } else if (positional[0] == "dedup") {
         options.job = ECliJob::Dedup;
     } else {
-        strError = "unknown job " + positional[0] + " (trim or dedup)";
+        strError = std::string(t.pszUnknownJob) + " " + positional[0];
         return std::nullopt;
     }
     if (bMarkerGiven && options.job != ECliJob::Trim) {
-        strError = "--marker goes with trim only";
+        strError = t.pszMarkerWithDedup;
         return std::nullopt;
     }
     const std::optional<std::string> markerUtf8 = ArgToUtf8(strMarkerArg);
     const std::optional<std::string> markerAnsi = ArgToDataBytes(strMarkerArg);
     if (!markerUtf8 || (!markerAnsi && options.encoding != EEncodingRule::Utf8)) {
-        strError = "--marker has a character that code page 932 cannot hold";
+        strError = t.pszMarkerCodePage;
         return std::nullopt;
     }
     options.strMarkerUtf8 = *markerUtf8;

@@ -30,5 +30,4 @@ struct SCliOptions {
 std::optional<SCliOptions> ParseCliOptions(const std::vector<std::string>& args,
                                            std::string& strError);
 
-extern const char kCliUsage[];
 extern const char kCliVersion[];

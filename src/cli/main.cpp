@@ -4,6 +4,7 @@
 
 #include "ArgText.h"
 #include "CliOptions.h"
+#include "CliTexts.h"
 
 #include "data/AtomicFile.h"
 #include "data/ControlIds.h"
@@ -22,31 +23,33 @@ namespace {
 
 enum EExit { kExitOk = 0, kExitFailed = 1, kExitUsage = 2, kExitRefused = 3 };
 
-// One line for each message: the window's messages put the path on a line of its own.
-void PrintLine(std::FILE* pStream, std::string strUtf8) {
-    for (char& c : strUtf8)
-        if (c == '\n')
-            c = ' ';
+void PrintLine(std::FILE* pStream, const std::string& strUtf8) {
     PrintText(pStream, (pStream == stderr ? "kelvane-cli: " : "") + strUtf8 + "\n");
 }
 
+// A line about the save path: the path, then what is said of it.
+void PrintAboutSave(const std::filesystem::path& savePath, const char* pszSaid) {
+    PrintLine(stderr, PathToUtf8(savePath) + " " + pszSaid);
+}
+
 struct SPrinter {
-    std::FILE* pDone; // where completion lines go: stdout, or stderr when the rows go there
-    bool bQuiet;      // no completion lines at all
+    std::FILE* pDone;   // where completion lines go: stdout, or stderr when the rows go there
+    bool bQuiet;        // no completion lines at all
+    bool bRowsToStdout; // a completion says where the rows went
 };
 
-// Runs one job and prints what it said: its completion line followed by the row
-// counts, or its failure on stderr.
+// Runs one job and prints what it said, each message on one line in the user's
+// language: its completion line followed by the row counts, or its failure on stderr.
 EJobResult Run(CMemoryForm& form, EJobResult (*pfnJob)(CToolForm&), const SPrinter& printer,
                const std::function<std::string()>& counts) {
     const EJobResult result = pfnJob(form);
     const bool bDone = result == EJobResult::Completed;
     for (std::size_t i = 0; i < form.m_messages.size(); ++i) {
+        const std::string strLine = CliMessage(form.m_messages[i], printer.bRowsToStdout);
         if (!bDone)
-            PrintLine(stderr, form.m_messages[i]);
+            PrintLine(stderr, strLine);
         else if (!printer.bQuiet)
-            PrintLine(printer.pDone,
-                      form.m_messages[i] + (i + 1 == form.m_messages.size() ? counts() : ""));
+            PrintLine(printer.pDone, strLine + (i + 1 == form.m_messages.size() ? counts() : ""));
     }
     form.m_messages.clear();
     return result;
@@ -60,14 +63,8 @@ void HintAtSave(const std::filesystem::path& savePath) {
     const auto status = std::filesystem::status(LongPathForm(savePath), ec);
     if (ec || !std::filesystem::exists(status) || std::filesystem::is_regular_file(status))
         return;
-    if (std::filesystem::is_directory(status))
-        PrintLine(stderr, PathToUtf8(savePath) +
-                              " is a folder, so the save file cannot take the data file's name "
-                              "there; give the save file's own path as SAVE");
-    else
-        PrintLine(stderr, PathToUtf8(savePath) +
-                              " is not a regular file and was left as it is; give - as SAVE to "
-                              "write the rows to standard output");
+    PrintAboutSave(savePath, std::filesystem::is_directory(status) ? CliTexts().pszFolderInWay
+                                                                   : CliTexts().pszNotAFile);
 }
 
 int RunCli(const std::vector<std::string>& args) {
@@ -78,15 +75,16 @@ int RunCli(const std::vector<std::string>& args) {
     std::error_code ec;
     const bool bSaveFolder = options && !options->bSaveToStdout &&
                              std::filesystem::is_directory(LongPathForm(options->savePath), ec);
+    const SCliTexts& t = CliTexts();
     if (bSaveFolder && options->bDataFromStdin)
-        strError = "a SAVE folder takes the data file's name, and standard input has none";
+        strError = t.pszStdinToFolder;
     if (!options || !strError.empty()) {
         PrintLine(stderr, strError);
-        std::fputs(kCliUsage, stderr);
+        PrintLine(stderr, t.pszSeeHelp);
         return kExitUsage;
     }
     if (options->bHelp) {
-        std::fputs(kCliUsage, stdout);
+        PrintText(stdout, t.pszUsage);
         return kExitOk;
     }
     if (options->bVersion) {
@@ -98,8 +96,7 @@ int RunCli(const std::vector<std::string>& args) {
     // still be lost to the file they came from: as with a SAVE that is DATA itself.
     if (options->bDataFromStdin && !options->bSaveToStdout && !options->bForce &&
         IsStandardInput(options->savePath)) {
-        PrintLine(stderr, PathToUtf8(options->savePath) +
-                              " is the file on standard input; give --force to overwrite it");
+        PrintAboutSave(options->savePath, t.pszIsStdinFile);
         return kExitRefused;
     }
 
@@ -116,13 +113,14 @@ int RunCli(const std::vector<std::string>& args) {
     if (options->bSaveToStdout)
         SetStdoutBinary();
 
-    const SPrinter printer{options->bSaveToStdout ? stderr : stdout, options->bQuiet};
-    const auto inCount = [&] { return " (" + std::to_string(form.m_listIn.Count()) + " 行)"; };
+    const SPrinter printer{options->bSaveToStdout ? stderr : stdout, options->bQuiet,
+                           options->bSaveToStdout};
+    const auto inCount = [&] { return CliRowCounts(form.m_listIn.Count()); };
     if (Run(form, RunLoadJob, printer, inCount) != EJobResult::Completed)
         return kExitFailed;
     const auto inOutCount = [&] {
-        return " (" + std::to_string(form.m_listIn.Count()) + " 行 → " +
-               std::to_string(form.m_listOut.Count()) + " 行)";
+        const std::size_t nOut = form.m_listOut.Count();
+        return CliRowCounts(form.m_listIn.Count(), &nOut);
     };
     const EJobResult result =
         Run(form, options->job == ECliJob::Trim ? RunConvertJob : RunDedupJob, printer, inOutCount);
@@ -131,8 +129,7 @@ int RunCli(const std::vector<std::string>& args) {
         return kExitOk;
     case EJobResult::Stopped:
         if (!form.m_questions.empty()) {
-            PrintLine(stderr, PathToUtf8(form.m_fieldPaths[IDC_DEST_PATH]) +
-                                  " is the data file itself; give --force to overwrite it");
+            PrintAboutSave(form.m_fieldPaths[IDC_DEST_PATH], t.pszIsDataFile);
             return kExitRefused;
         }
         return kExitFailed;

@@ -4,6 +4,7 @@
 # usage: cli_cases.sh PATH/TO/kelvane-cli
 set -uo pipefail
 CLI=$(realpath "$1")
+MANPAGE=$(realpath "$(dirname "$0")/../../docs/kelvane-cli.1")
 WORK=$(mktemp -d)
 trap 'rm -rf "$WORK"' EXIT
 cd "$WORK"
@@ -26,6 +27,17 @@ run() {
 # same NAME EXPECTED(printf format) FILE: the file's bytes.
 same() { cmp -s <(printf "$2") "$3" && ok || fail "$1: $(od -An -c "$3" | tr -s ' ')"; }
 
+# The user's language, by the rule kelvane-cli follows: the first of LC_ALL, LC_MESSAGES
+# and LANG that is set. t JAPANESE ENGLISH: the text to expect.
+JA=
+for v in "${LC_ALL:-}" "${LC_MESSAGES:-}" "${LANG:-}"; do
+    if [ -n "$v" ]; then
+        case $v in ja*) JA=1 ;; esac
+        break
+    fi
+done
+t() { if [ -n "$JA" ]; then printf '%s' "$1"; else printf '%s' "$2"; fi; }
+
 M=regist_pernad.cgi
 printf "a/$M?1\r\n" >data.txt
 mkdir out folder
@@ -36,25 +48,35 @@ same "another marker" 'a/x.cgi\r\n' out/x.txt
 printf 'a/\227\341.cgi?x\nb/x.cgi\n' >sjis.txt
 LC_ALL=C.UTF-8 run "utf-8 marker" 0 "" trim sjis.txt out --marker 例.cgi
 same "utf-8 marker in shift-jis data" 'a/\227\341.cgi\r\n' out/sjis.txt
-run "save over the data file, spelt otherwise, refused" 3 "give --force" trim data.txt out/../data.txt
+run "save over the data file, spelt otherwise, refused" 3 "$(t "--force を指定" "give --force")" trim data.txt out/../data.txt
 same "refused means untouched" "a/$M?1\r\n" data.txt
 run "forced overwrite" 0 "" trim data.txt data.txt --force
 same "forced overwrite" "a/$M\r\n" data.txt
 printf "a/$M?1\r\n" >in.txt
-run "save over standard input's file refused" 3 "give --force" trim - in.txt <in.txt
+run "save over standard input's file refused" 3 "$(t "標準入力のファイル" "file on standard input")" trim - in.txt <in.txt
 same "standard input's file untouched" "a/$M?1\r\n" in.txt
 run "save over standard input's file forced" 0 "" trim - in.txt --force <in.txt
 same "standard input's file forced" "a/$M\r\n" in.txt
 mkdir -p taken/data.txt
-run "a SAVE folder with a folder of the data file's name" 1 "is a folder" dedup data.txt taken
-run "missing data file" 1 "データファイルを開けませんでした。" trim none.txt o.txt
-run "save folder missing" 1 "保存ファイルに書き込めませんでした。" trim data.txt no/o.txt
-run "empty save path" 1 "保存先アドレスが未入力です。" trim data.txt ""
-run "unknown job" 2 "unknown job" sort data.txt o.txt
-run "marker with dedup" 2 "trim only" dedup data.txt o.txt --marker x
-run "empty marker" 2 "not empty" trim data.txt o.txt --marker ''
+run "a SAVE folder with a folder of the data file's name" 1 "$(t "はフォルダなので" "is a folder")" dedup data.txt taken
+run "missing data file" 1 "$(t "データファイルを開けませんでした。" "cannot open the data file")" trim none.txt o.txt
+run "save folder missing" 1 "$(t "保存ファイルに書き込めませんでした。" "cannot write the save file")" trim data.txt no/o.txt
+run "empty save path" 1 "$(t "保存先アドレスが未入力です。" "no save file given")" trim data.txt ""
+run "unknown job" 2 "$(t "不明な処理名" "unknown job")" sort data.txt o.txt
+run "marker with dedup" 2 "$(t "trim でだけ" "trim only")" dedup data.txt o.txt --marker x
+run "empty marker" 2 "$(t "空でない" "not empty")" trim data.txt o.txt --marker ''
 LC_ALL=C.UTF-8 run "marker outside code page 932" 2 "cannot hold" trim data.txt o.txt --marker 😀
 run "help" 0 "" --help
+# The help and the manual page list the same options, -q and -h among them.
+opts() { grep -o -E -- '(^|[ ,])--?[a-z][a-z-]*' "$1" | tr -d ' ,' | sort -u; }
+[ "$(opts stdout)" = "$(opts <(sed 's/\\-/-/g' "$MANPAGE"))" ] && grep -q -- "-q, --quiet" stdout &&
+    grep -q -- "-h, --help" stdout && ok || fail "help and manual page: $(diff <(opts stdout) <(opts <(sed 's/\\-/-/g' "$MANPAGE")))"
+# A usage error says what is wrong and where help is, in two lines.
+run "too few arguments" 2 "$(t "引数が足りません" "missing arguments")" trim data.txt
+[ "$(wc -l <stderr)" = 2 ] && grep -q -- "--help" stderr && ok || fail "usage error: $(cat stderr)"
+run "completion line" 0 "" trim data.txt o.txt
+grep -q "$(t "データ変換&&ファイル保存完了 (1 行 → 1 行)" "converted and saved (1 row -> 1 row)")" stdout &&
+    ok || fail "completion line: $(cat stdout)"
 run "version" 0 "" --version
 grep -q "^kelvane-cli [0-9.]*$" stdout && ok || fail "version: $(cat stdout)"
 # -- ends the options: a data file named -d.txt, and a save file named --.
@@ -63,20 +85,21 @@ run "-- before a file named like an option" 0 "" trim -- -d.txt o.txt
 same "-- data file" "a/$M\r\n" o.txt
 run "-- as a save file after --" 0 "" dedup data.txt -- --
 same "-- save file" "a/$M\r\n" ./--
-run "an option after -- is a file" 2 "expected a job" trim -- data.txt o.txt --force
+run "an option after -- is a file" 2 "$(t "引数が多すぎます" "too many arguments")" trim -- data.txt o.txt --force
 
 # Pipes: - reads standard input and writes the rows alone to standard output; messages go
 # to stderr with the row counts; a closed pipe ends with exit 1, not a signal.
 got=$(printf "a/$M?1\r\nb\r\na/$M?1\r\n" | "$CLI" trim - - 2>stderr | "$CLI" dedup - - 2>>stderr)
-[ "$got" = "$(printf "a/$M\r")" ] && grep -q "(3 行 → 2 行)" stderr && grep -q "(2 行 → 1 行)" stderr &&
+[ "$got" = "$(printf "a/$M\r")" ] && grep -q "$(t "標準出力に書き出し (3 行 → 2 行)" "standard output (3 rows -> 2 rows)")" stderr &&
+    grep -q "$(t "(2 行 → 1 行)" "(2 rows -> 1 row)")" stderr &&
     ok || fail "pipe: $got / $(cat stderr)"
 yes "a/$M?q" | head -300000 >big.txt
 "$CLI" trim big.txt - --quiet 2>stderr | head -1 >/dev/null
 codes=("${PIPESTATUS[@]}")
 [ "${codes[0]}" = 1 ] && [ "$(wc -l <stderr)" = 1 ] && ok || fail "closed pipe: exit ${codes[0]}, $(cat stderr)"
-run "stdin with a SAVE folder" 2 "standard input has none" dedup - folder
+run "stdin with a SAVE folder" 2 "$(t "標準入力には名前がありません" "standard input has none")" dedup - folder
 mkfifo fifo
-run "a FIFO as SAVE points to -" 1 "give - as SAVE" dedup data.txt fifo
+run "a FIFO as SAVE points to -" 1 "$(t "SAVE に - を指定" "give - as SAVE")" dedup data.txt fifo
 printf '\357\273\277x\n' >bom.txt
 run "utf-8 by its mark" 0 "" dedup bom.txt o1.txt
 grep -q "(UTF-8)" stdout && ok || fail "utf-8 message"
