@@ -7,23 +7,19 @@
 // start as UTF-16 give no rows at all.
 
 #include "ByteSource.h"
+#include "HelperThread.h"
 #include "LineSplitter.h"
 #include "RowList.h"
-#include "TextCode.h"
-#include "Utf8Check.h"
+#include "TextCodeDecision.h"
 
-#include <condition_variable>
 #include <cstddef>
 #include <deque>
 #include <exception>
-#include <mutex>
-#include <thread>
 
 class CBatchReader {
 public:
     CBatchReader(CByteSource& source, std::size_t nBatchRows, std::size_t nBatchBytes,
                  EEncodingRule rule = EEncodingRule::Auto);
-    ~CBatchReader();
     CBatchReader(const CBatchReader&) = delete;
     CBatchReader& operator=(const CBatchReader&) = delete;
 
@@ -33,22 +29,18 @@ public:
     // True when the rows ended because the source failed to read.
     bool ReadFailed() const { return m_bReadFailed; }
     // Once Next has returned false: the code of every row read, and whether the bytes
-    // began as UTF-16 (FF FE, FE FF, or a zero byte in every second place of the first
-    // 64), which cannot be rows of bytes.
-    ETextCode Code() const { return m_code; }
-    bool IsUtf16() const { return m_bUtf16; }
+    // began as UTF-16, which cannot be rows of bytes.
+    ETextCode Code() const { return m_code.Code(); }
+    bool IsUtf16() const { return m_code.IsUtf16(); }
 
 private:
     void Produce();
     // Reads and splits until at least one batch is full or the file has ended.
     void ReadSome();
-    // Reads the first bytes and looks at how they begin; the bytes that are text, from
-    // nStart on, are then in m_block. False when the source ended or failed there.
+    // Reads the first bytes and lets the code decision look at how they begin; the bytes
+    // that are text, from nStart on, are then in m_block. False when the source ended or
+    // failed there, or the bytes cannot be read as rows.
     bool ReadStart(std::size_t& nRead, std::size_t& nStart);
-    // Decides the code once the last byte is read.
-    void DecideCode();
-    // Only the Auto rule without a byte-order mark leaves the code to the bytes.
-    bool BytesDecide() const { return m_rule == EEncodingRule::Auto && m_code == ETextCode::Ansi; }
     void Publish(bool bFinal);
 
     CByteSource& m_source;
@@ -57,21 +49,16 @@ private:
     CLineSplitter m_splitter;
     CRowList m_filling;
     CPodArray<char> m_block;
-    const EEncodingRule m_rule;
-    CUtf8Check m_check;      // only with the Auto rule
-    bool m_bStarted = false; // the first bytes were looked at
-    ETextCode m_code = ETextCode::Ansi;
-    bool m_bUtf16 = false;
+    CTextCodeDecision m_code;
+    bool m_bStarted = false;      // the first bytes were looked at
     bool m_bEnded = false;        // no more bytes will be read
     std::size_t m_nPublished = 0; // batches handed over so far
 
-    std::mutex m_mutex;
-    std::condition_variable m_changed;
+    // Under the helper's lock.
     std::deque<CRowList> m_ready; // filled batches, oldest first
     std::deque<CRowList> m_spare; // emptied batches to fill again
     bool m_bDone = false;         // the last batch is in m_ready
-    bool m_bStop = false;         // the caller has gone
     bool m_bReadFailed = false;
     std::exception_ptr m_pFailure;
-    std::thread m_helper;
+    CHelperThread m_helper; // last: stopped before the members it uses go
 };

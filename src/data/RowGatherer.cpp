@@ -1,36 +1,21 @@
 #include "RowGatherer.h"
 
-#include <system_error>
 #include <utility>
 
 CRowGatherer::CRowGatherer(const CRowList& source, std::unique_ptr<CSaveTarget> pTarget, bool bBom)
     : m_source(source), m_bSaving(pTarget != nullptr), m_writer(std::move(pTarget)), m_bBom(bBom) {
     m_arrPicks.Reserve(source.Count());
-    try {
-        m_helper = std::thread([this] { Follow(); });
-    } catch (const std::system_error&) {
-        // No second thread: Finish gathers on the caller's thread.
-    }
-}
-
-CRowGatherer::~CRowGatherer() {
-    if (m_helper.joinable()) {
-        {
-            std::lock_guard<std::mutex> lock(m_mutex);
-            m_bStop = true;
-        }
-        m_changed.notify_all();
-        m_helper.join();
-    }
+    // Without a second thread, Finish gathers on the caller's thread.
+    m_helper.Start([this] { Follow(); });
 }
 
 void CRowGatherer::Publish(std::size_t nCount) {
     m_nPicked += nCount;
     {
-        std::lock_guard<std::mutex> lock(m_mutex);
+        std::lock_guard<std::mutex> lock(m_helper.m_mutex);
         m_nPublished = m_nPicked;
     }
-    m_changed.notify_one();
+    m_helper.m_changed.notify_one();
 }
 
 void CRowGatherer::Gather(std::size_t nFrom, std::size_t nTo) {
@@ -53,10 +38,11 @@ void CRowGatherer::Follow() {
             std::size_t nReady;
             bool bLast;
             {
-                std::unique_lock<std::mutex> lock(m_mutex);
-                m_changed.wait(lock,
-                               [&] { return m_bStop || m_bFinished || m_nPublished > nDone; });
-                if (m_bStop)
+                std::unique_lock<std::mutex> lock(m_helper.m_mutex);
+                m_helper.m_changed.wait(lock, [&] {
+                    return m_helper.StopAsked() || m_bFinished || m_nPublished > nDone;
+                });
+                if (m_helper.StopAsked())
                     return;
                 nReady = m_nPublished;
                 bLast = m_bFinished;
@@ -72,16 +58,15 @@ void CRowGatherer::Follow() {
 }
 
 CRowList CRowGatherer::Finish() {
+    const bool bHelped = m_helper.Started();
     {
-        std::lock_guard<std::mutex> lock(m_mutex);
+        std::lock_guard<std::mutex> lock(m_helper.m_mutex);
         m_bFinished = true;
     }
-    if (m_helper.joinable()) {
-        m_changed.notify_all();
-        m_helper.join();
-    } else {
+    if (bHelped)
+        m_helper.Join();
+    else
         Follow();
-    }
     if (m_pFailure)
         std::rethrow_exception(std::exchange(m_pFailure, nullptr));
     return std::move(m_rows);

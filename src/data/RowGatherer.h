@@ -9,22 +9,20 @@
 #include "RowList.h"
 #include "SaveFile.h"
 
-#include <condition_variable>
+#include "HelperThread.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <exception>
 #include <filesystem>
 #include <memory>
-#include <mutex>
-#include <thread>
 
 class CRowGatherer {
 public:
     // The source list must stay as it is until Finish returns. bBom: the save file
     // starts with a UTF-8 byte-order mark. Without a target the rows are only gathered.
     CRowGatherer(const CRowList& source, std::unique_ptr<CSaveTarget> pTarget, bool bBom);
-    // Stops the helper; a save file that was not committed is removed.
-    ~CRowGatherer();
+    // A save file that was not committed is removed.
     CRowGatherer(const CRowGatherer&) = delete;
     CRowGatherer& operator=(const CRowGatherer&) = delete;
 
@@ -55,10 +53,8 @@ private:
     bool m_bWriting = false; // the save file is created and every write so far went through
     std::exception_ptr m_pFailure;
 
-    std::mutex m_mutex;
-    std::condition_variable m_changed;
+    // Under the helper's lock.
     std::size_t m_nPublished = 0; // picks the helper may copy
     bool m_bFinished = false;     // no picks will follow
-    bool m_bStop = false;         // the caller has gone
-    std::thread m_helper;
+    CHelperThread m_helper;       // last: stopped before the members it uses go
 };

@@ -47,6 +47,30 @@ INT_PTR CALLBACK CDialog::DialogProc(HWND hWnd, UINT nMsg, WPARAM wParam, LPARAM
     }
 }
 
+namespace {
+// A dialog procedure returns its result in DWLP_MSGRESULT, but for these messages, whose
+// result the dialog manager takes from the procedure's own return value.
+bool ReturnsDirectly(UINT nMsg) {
+    switch (nMsg) {
+    case WM_CTLCOLORMSGBOX:
+    case WM_CTLCOLOREDIT:
+    case WM_CTLCOLORLISTBOX:
+    case WM_CTLCOLORBTN:
+    case WM_CTLCOLORDLG:
+    case WM_CTLCOLORSCROLLBAR:
+    case WM_CTLCOLORSTATIC:
+    case WM_COMPAREITEM:
+    case WM_VKEYTOITEM:
+    case WM_CHARTOITEM:
+    case WM_QUERYDRAGICON:
+    case WM_INITDIALOG:
+        return true;
+    default:
+        return false;
+    }
+}
+} // namespace
+
 INT_PTR CDialog::HandleMessage(UINT nMsg, WPARAM wParam, LPARAM lParam) {
     if (nMsg == WM_INITDIALOG)
         return OnInitDialog();
@@ -55,8 +79,7 @@ INT_PTR CDialog::HandleMessage(UINT nMsg, WPARAM wParam, LPARAM lParam) {
     if (OnWndMsg(nMsg, wParam, lParam, lResult)) {
         if (m_bDefault)
             return FALSE;
-        // These messages take the procedure's own return value; the rest take DWLP_MSGRESULT.
-        if (nMsg == WM_QUERYDRAGICON || nMsg == WM_CTLCOLORSTATIC || nMsg == WM_CTLCOLOREDIT)
+        if (ReturnsDirectly(nMsg))
             return static_cast<INT_PTR>(lResult);
         ::SetWindowLongPtrW(m_hWnd, DWLP_MSGRESULT, lResult);
         return TRUE;
