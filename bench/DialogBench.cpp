@@ -7,7 +7,6 @@
 
 #include "DialogHarness.h"
 
-#include "data/ControlIds.h"
 #include "data/MemoryForm.h"
 #include "jobs/Jobs.h"
 #include "res/resource.h"
@@ -75,7 +74,7 @@ int wmain(int argc, wchar_t** argv) {
         {
             CMemoryForm form;
             form.m_strDataPath = dataPath;
-            form.m_fieldPaths[IDC_DEST_PATH] = savePath;
+            form.m_strSavePath = savePath;
             int nJob = 0;
             for (auto pfnJob : {RunLoadJob, RunConvertJob, RunDedupJob}) {
                 const auto start = Clock::now();

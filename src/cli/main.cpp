@@ -7,7 +7,6 @@
 #include "CliTexts.h"
 
 #include "data/AtomicFile.h"
-#include "data/ControlIds.h"
 #include "data/MemoryForm.h"
 #include "data/PathText.h"
 #include "jobs/Jobs.h"
@@ -104,10 +103,10 @@ int RunCli(const std::vector<std::string>& args) {
     form.m_strDataPath = options->dataPath;
     form.m_bDataFromStdin = options->bDataFromStdin;
     form.m_bSaveToStdout = options->bSaveToStdout;
-    form.m_fieldPaths[IDC_DEST_PATH] =
+    form.m_strSavePath =
         bSaveFolder ? options->savePath / options->dataPath.filename() : options->savePath;
-    form.m_fieldBytes[IDC_MARKER] = options->strMarker;
-    form.m_fieldUtf8[IDC_MARKER] = options->strMarkerUtf8;
+    form.m_strMarker = options->strMarker;
+    form.m_strMarkerUtf8 = options->strMarkerUtf8;
     form.m_encodingRule = options->encoding;
     form.m_bAnswerYes = options->bForce;
     if (options->bSaveToStdout)
@@ -115,12 +114,12 @@ int RunCli(const std::vector<std::string>& args) {
 
     const SPrinter printer{options->bSaveToStdout ? stderr : stdout, options->bQuiet,
                            options->bSaveToStdout};
-    const auto inCount = [&] { return CliRowCounts(form.m_listIn.Count()); };
+    const auto inCount = [&] { return CliRowCounts(form.m_rowsIn.Count()); };
     if (Run(form, RunLoadJob, printer, inCount) != EJobResult::Completed)
         return kExitFailed;
     const auto inOutCount = [&] {
-        const std::size_t nOut = form.m_listOut.Count();
-        return CliRowCounts(form.m_listIn.Count(), &nOut);
+        const std::size_t nOut = form.m_rowsOut.Count();
+        return CliRowCounts(form.m_rowsIn.Count(), &nOut);
     };
     const EJobResult result =
         Run(form, options->job == ECliJob::Trim ? RunConvertJob : RunDedupJob, printer, inOutCount);
@@ -129,13 +128,13 @@ int RunCli(const std::vector<std::string>& args) {
         return kExitOk;
     case EJobResult::Stopped:
         if (!form.m_questions.empty()) {
-            PrintAboutSave(form.m_fieldPaths[IDC_DEST_PATH], t.pszIsDataFile);
+            PrintAboutSave(form.m_strSavePath, t.pszIsDataFile);
             return kExitRefused;
         }
         return kExitFailed;
     case EJobResult::Failed:
         if (!options->bSaveToStdout)
-            HintAtSave(form.m_fieldPaths[IDC_DEST_PATH]);
+            HintAtSave(form.m_strSavePath);
         break;
     }
     return kExitFailed;

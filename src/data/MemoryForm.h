@@ -3,21 +3,19 @@
 // state as the main dialog, with the messages it was asked to show recorded in
 // order and the yes/no question answered by a preset answer.
 
-#include "ControlIds.h"
+#include "Texts.h"
 #include "ToolForm.h"
 
-#include <map>
-#include <set>
 #include <string>
 #include <vector>
 
-class CMemoryForm : public CToolForm {
+class CMemoryForm : public CToolForm, public SFormState {
 public:
-    CMemoryForm();
-
     const CRowList& GetRows(ERowList list) override { return Rows(list); }
     void AppendRows(ERowList list, const CRowList& batch) override { Rows(list).AppendAll(batch); }
-    void ReplaceRows(ERowList list, CRowList&& rows) override;
+    void ReplaceRows(ERowList list, CRowList&& rows) override {
+        SFormState::ReplaceRows(list, std::move(rows));
+    }
     void TruncateRows(ERowList list, std::size_t nCount) override { Rows(list).Truncate(nCount); }
     void ReserveRows(ERowList list, std::size_t nBytes, std::size_t nRows) override {
         Rows(list).ReserveMore(nBytes, nRows);
@@ -26,10 +24,11 @@ public:
         Rows(list).SetCodeFrom(nFirst, code);
     }
 
-    std::filesystem::path GetFieldPath(int nId) override { return m_fieldPaths[nId]; }
-    std::string GetFieldBytes(int nId) override { return m_fieldBytes[nId]; }
-    std::string GetFieldUtf8(int nId) override { return m_fieldUtf8[nId]; }
-    void EnableButton(int nId) override { m_enabled.insert(nId); }
+    std::filesystem::path GetSavePath() override { return m_strSavePath; }
+    std::string GetMarker(ETextCode code) override {
+        return IsUtf8(code) ? m_strMarkerUtf8 : m_strMarker;
+    }
+    void EnableSaveFolderChoice() override { m_bSaveFolderChoice = true; }
     void SetProgressPos(int nPos) override { m_nProgressPos = nPos; }
 
     void ShowMessage(std::string_view strUtf8) override { m_messages.emplace_back(strUtf8); }
@@ -54,23 +53,14 @@ public:
     // Standard output when m_bSaveToStdout, else the file.
     std::unique_ptr<CSaveTarget> MakeSaveTarget(const std::filesystem::path& path) override;
 
-    CRowList& Rows(ERowList list) { return list == ERowList::In ? m_listIn : m_listOut; }
-
-    int m_nLastRow = 0;
-    std::optional<ETextCode> m_loadedCode = ETextCode::Ansi;
-    std::filesystem::path m_strDataPath;
-    CUniqueRows m_arrUnique;
-    CRowList m_listOut;
-    CRowList m_listIn;
     CLeadByteRule m_leadBytes = CLeadByteRule::Cp932();
-
-    std::map<int, std::filesystem::path> m_fieldPaths; // IDC_DEST_PATH
-    std::map<int, std::string> m_fieldBytes;           // IDC_MARKER, ANSI
-    std::map<int, std::string> m_fieldUtf8;            // IDC_MARKER, UTF-8
+    std::filesystem::path m_strSavePath;
+    std::string m_strMarker = texts::kDefaultMarker;     // ANSI
+    std::string m_strMarkerUtf8 = texts::kDefaultMarker; // UTF-8
     EEncodingRule m_encodingRule = EEncodingRule::Auto;
     bool m_bDataFromStdin = false;
     bool m_bSaveToStdout = false;
-    std::set<int> m_enabled;
+    bool m_bSaveFolderChoice = false;
     int m_nProgressPos = 0;
     std::vector<std::string> m_messages;  // shown, in order
     std::vector<std::string> m_questions; // asked, in order

@@ -11,11 +11,9 @@
 // rows cost a few thousand calls.
 
 #include "ByteSource.h"
+#include "FormState.h"
 #include "LeadByte.h"
-#include "RowList.h"
 #include "SaveTarget.h"
-#include "TextCode.h"
-#include "UniqueRows.h"
 
 #include <cstddef>
 #include <filesystem>
@@ -24,8 +22,6 @@
 #include <string>
 #include <string_view>
 #include <vector>
-
-enum class ERowList { In, Out };
 
 class CToolForm {
 public:
@@ -45,12 +41,13 @@ public:
     // Gives the rows from index nFirst on the text code that their load decided.
     virtual void SetRowsCode(ERowList list, std::size_t nFirst, ETextCode code) = 0;
 
-    // The text of an edit field: the save path field as a path, the marker field as bytes
-    // in the ANSI code page or in UTF-8.
-    virtual std::filesystem::path GetFieldPath(int nId) = 0;
-    virtual std::string GetFieldBytes(int nId) = 0;
-    virtual std::string GetFieldUtf8(int nId) = 0;
-    virtual void EnableButton(int nId) = 0;
+    // The save path as the user left it, which the jobs write to.
+    virtual std::filesystem::path GetSavePath() = 0;
+    // The marker, as bytes of the code of the rows it is searched in: the ANSI code page,
+    // or UTF-8 for either UTF-8 code.
+    virtual std::string GetMarker(ETextCode code) = 0;
+    // Opens the next step after a load: the choice of the save folder ("保存先").
+    virtual void EnableSaveFolderChoice() = 0;
     virtual void SetProgressPos(int nPos) = 0;
 
     // A modal box owned by the main dialog; the caller waits until the user dismisses it.
@@ -62,7 +59,9 @@ public:
     // Every data file chosen or loaded since start-up or the last Clear. The save path
     // field may still name an earlier one, so a save over any of them asks first.
     virtual std::vector<std::filesystem::path> GetChosenDataFiles() = 0;
-    virtual int GetLastRow() = 0; // m_nLastRow, the row figure
+    // The row figure (SFormState::m_nLastRow): the index of the last row of the input list
+    // once a load has ended, -1 when it loaded none; the conversion's loop bound.
+    virtual int GetLastRow() = 0;
     virtual void SetLastRow(int nLastRow) = 0;
     // The text code of the data file last loaded; nothing while the input list stands
     // emptied by the choice of a data file that no load has completed since, when a job

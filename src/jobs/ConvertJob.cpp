@@ -1,7 +1,6 @@
 #include "JobSteps.h"
 #include "Jobs.h"
 
-#include "data/ControlIds.h"
 #include "data/MarkerSearch.h"
 #include "data/SaveFile.h"
 #include "data/Texts.h"
@@ -13,9 +12,9 @@ EJobResult RunConvertJob(CToolForm& form) {
     // Each row is searched by the code of its data file. In UTF-8 no character starts
     // with a continuation byte, and the marker, itself UTF-8, never begins with one, so
     // every place where its bytes match is a character boundary: no lead bytes to mind.
-    const CMarkerSearch ansiMarker(form.GetFieldBytes(IDC_MARKER), form.GetLeadBytes());
+    const CMarkerSearch ansiMarker(form.GetMarker(ETextCode::Ansi), form.GetLeadBytes());
     const CLeadByteRule utf8Rule;
-    const CMarkerSearch utf8Marker(form.GetFieldUtf8(IDC_MARKER), utf8Rule);
+    const CMarkerSearch utf8Marker(form.GetMarker(ETextCode::Utf8), utf8Rule);
     const CRowList& input = form.GetRows(ERowList::In);
     const std::size_t nOutBefore = form.GetRows(ERowList::Out).Count();
     try {

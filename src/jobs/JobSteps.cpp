@@ -1,7 +1,6 @@
 #include "JobSteps.h"
 
 #include "data/AtomicFile.h"
-#include "data/ControlIds.h"
 #include "data/PathText.h"
 #include "data/Texts.h"
 
@@ -17,7 +16,7 @@ std::string WithPath(const char* pszMessage, const std::filesystem::path& path) 
 } // namespace
 
 bool AcceptSavePath(CToolForm& form, std::filesystem::path& savePath) {
-    savePath = form.GetFieldPath(IDC_DEST_PATH);
+    savePath = form.GetSavePath();
     if (savePath.empty()) {
         form.ShowMessage(texts::kNoSavePath);
         return false;
@@ -77,7 +76,7 @@ void ReportFault(CToolForm& form, EJobFile file) {
     const char* pszMessage = file == EJobFile::Data ? texts::kDataReadFailed : texts::kSaveFailed;
     std::filesystem::path path;
     try {
-        path = file == EJobFile::Data ? form.GetDataPath() : form.GetFieldPath(IDC_DEST_PATH);
+        path = file == EJobFile::Data ? form.GetDataPath() : form.GetSavePath();
     } catch (...) {
         // The message goes out without the path.
     }

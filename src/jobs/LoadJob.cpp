@@ -2,7 +2,6 @@
 #include "Jobs.h"
 
 #include "data/BatchReader.h"
-#include "data/ControlIds.h"
 #include "data/Texts.h"
 
 #include <climits>
@@ -85,7 +84,7 @@ EJobResult RunLoadJob(CToolForm& form) {
     const EJobResult result = LoadDataFile(form, path);
     // Only after the user has dismissed the message, and only when the rows are in.
     if (result == EJobResult::Completed)
-        form.EnableButton(IDC_BROWSE_DEST);
+        form.EnableSaveFolderChoice();
     return result;
 }
 

@@ -1,8 +1,6 @@
 // Resource ids of Kelvane, shared by Kelvane.rc and the C++ sources.
 #pragma once
 
-#include "../data/ControlIds.h"
-
 #define IDD_ABOUTBOX 100
 #define IDS_ABOUTBOX 101
 #define IDD_MAIN 102
@@ -15,9 +13,11 @@
 #define IDC_LOAD 1001
 #define IDC_DATA_PATH 1002
 #define IDC_LIST_IN 1003
-// IDC_BROWSE_DEST 1005, IDC_DEST_PATH 1006 and IDC_MARKER 1016 come from ControlIds.h.
+#define IDC_BROWSE_DEST 1005
+#define IDC_DEST_PATH 1006
 #define IDC_LIST_OUT 1007
 #define IDC_CONVERT 1009
 #define IDC_DEDUP 1010
 #define IDC_PROGRESS 1011
 #define IDC_CLEAR 1012
+#define IDC_MARKER 1016

@@ -331,16 +331,13 @@ void CUrlToolDlg::SetRowsCode(ERowList list, std::size_t nFirst, ETextCode code)
     SendMessage(WM_APP_SET_ROWS_CODE, static_cast<WPARAM>(list), reinterpret_cast<LPARAM>(&change));
 }
 
-std::filesystem::path CUrlToolDlg::GetFieldPath(int nId) {
-    return GetDlgItemText(nId);
+std::filesystem::path CUrlToolDlg::GetSavePath() {
+    return GetDlgItemText(IDC_DEST_PATH);
 }
 
-std::string CUrlToolDlg::GetFieldBytes(int nId) {
-    return WideToAnsi(GetDlgItemText(nId));
-}
-
-std::string CUrlToolDlg::GetFieldUtf8(int nId) {
-    return WideToUtf8(GetDlgItemText(nId));
+std::string CUrlToolDlg::GetMarker(ETextCode code) {
+    const std::wstring strMarker = GetDlgItemText(IDC_MARKER);
+    return IsUtf8(code) ? WideToUtf8(strMarker) : WideToAnsi(strMarker);
 }
 
 void CUrlToolDlg::EnableButton(int nId) {

@@ -10,6 +10,7 @@
 // dialog never waits for the worker.
 
 #include "data/ToolForm.h"
+#include "res/resource.h"
 #include "win/App.h"
 #include "win/Dialog.h"
 
@@ -31,10 +32,9 @@ public:
     void TruncateRows(ERowList list, std::size_t nCount) override;
     void ReserveRows(ERowList list, std::size_t nBytes, std::size_t nRows) override;
     void SetRowsCode(ERowList list, std::size_t nFirst, ETextCode code) override;
-    std::filesystem::path GetFieldPath(int nId) override;
-    std::string GetFieldBytes(int nId) override;
-    std::string GetFieldUtf8(int nId) override;
-    void EnableButton(int nId) override;
+    std::filesystem::path GetSavePath() override;
+    std::string GetMarker(ETextCode code) override;
+    void EnableSaveFolderChoice() override { EnableButton(IDC_BROWSE_DEST); }
     void SetProgressPos(int nPos) override;
     void ShowMessage(std::string_view strUtf8) override;
     bool AskYesNo(std::string_view strUtf8) override;
@@ -108,6 +108,8 @@ private:
     void ChooseDroppedFile(const std::filesystem::path& path);
     // Enables each button as the form's state and a running job allow.
     void UpdateButtons();
+    // Enables a button of the form's steps, from any thread.
+    void EnableButton(int nId);
 
 public:
     // The form state, in this order.

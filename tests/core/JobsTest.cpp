@@ -25,11 +25,11 @@ struct SFormFixture {
     SFormFixture() {
         std::filesystem::create_directory(dir / "out");
         form.m_strDataPath = dataPath;
-        form.m_fieldPaths[IDC_DEST_PATH] = savePath;
+        form.m_strSavePath = savePath;
     }
     void Load(const Rows& rows) {
-        Fill(form.m_listIn, rows);
-        form.m_nLastRow = static_cast<int>(form.m_listIn.Count()) - 1;
+        Fill(form.m_rowsIn, rows);
+        form.m_nLastRow = static_cast<int>(form.m_rowsIn.Count()) - 1;
     }
 };
 
@@ -70,11 +70,11 @@ TEST(ConvertJob, CutsAfterTheMarker) {
         f.Load(c.input);
         if (c.nLastRow != kAsLoaded)
             f.form.m_nLastRow = c.nLastRow;
-        f.form.m_fieldBytes[IDC_MARKER] = c.marker;
-        f.form.m_fieldUtf8[IDC_MARKER] = c.marker;
+        f.form.m_strMarker = c.marker;
+        f.form.m_strMarkerUtf8 = c.marker;
         for (int i = 0; i < c.nRuns; ++i)
             EXPECT_EQ(RunConvertJob(f.form), EJobResult::Completed) << c.pszName;
-        EXPECT_EQ(RowsOf(f.form.m_listOut), c.output) << c.pszName;
+        EXPECT_EQ(RowsOf(f.form.m_rowsOut), c.output) << c.pszName;
         EXPECT_EQ(f.form.m_nProgressPos, c.nProgress) << c.pszName;
         EXPECT_EQ(ReadBytes(f.savePath), CrLf(c.output)) << c.pszName;
         EXPECT_EQ(f.form.m_messages, Messages(c.nRuns, texts::kConvertDone)) << c.pszName;
@@ -107,10 +107,10 @@ TEST(DedupJob, KeepsFirstOccurrences) {
     for (const auto& c : cases) {
         SFormFixture f;
         f.Load(c.input);
-        Fill(f.form.m_listOut, c.oldOutput);
+        Fill(f.form.m_rowsOut, c.oldOutput);
         for (int nRun = 0; nRun < 2; ++nRun) { // twice gives the same both times
             EXPECT_EQ(RunDedupJob(f.form), EJobResult::Completed) << c.pszName;
-            EXPECT_EQ(RowsOf(f.form.m_listOut), c.output) << c.pszName;
+            EXPECT_EQ(RowsOf(f.form.m_rowsOut), c.output) << c.pszName;
             EXPECT_EQ(ReadBytes(f.savePath), CrLf(c.output)) << c.pszName;
             EXPECT_EQ(f.form.m_arrUnique.Count(), 0u) << c.pszName;
         }
@@ -125,17 +125,17 @@ public:
     bool m_bCapped = false;
     int m_nFieldThrows = 0; // 1: bad_alloc, 2: a path that cannot be converted
     void AppendRows(ERowList list, const CRowList& batch) override {
-        if (m_bCapped && list == ERowList::Out && m_listOut.Count() + batch.Count() > 5000)
+        if (m_bCapped && list == ERowList::Out && m_rowsOut.Count() + batch.Count() > 5000)
             throw std::bad_alloc();
         CMemoryForm::AppendRows(list, batch);
     }
-    std::filesystem::path GetFieldPath(int nId) override {
+    std::filesystem::path GetSavePath() override {
         const int nThrow = std::exchange(m_nFieldThrows, 0);
         if (nThrow == 1)
             throw std::bad_alloc();
         if (nThrow == 2)
             throw std::filesystem::filesystem_error("no conversion", std::error_code());
-        return CMemoryForm::GetFieldPath(nId);
+        return CMemoryForm::GetSavePath();
     }
 };
 
@@ -174,7 +174,7 @@ TEST(Jobs, FailuresChangeNothing) {
          [](CFaultyForm& f) {
              f.m_bCapped = true;
              for (int i = 0; i < 20000; ++i)
-                 f.m_listIn.Append("u/" + kM + "?" + std::to_string(i));
+                 f.m_rowsIn.Append("u/" + kM + "?" + std::to_string(i));
              f.m_nLastRow = 20001;
              return RunConvertJob(f);
          },
@@ -187,7 +187,7 @@ TEST(Jobs, FailuresChangeNothing) {
          texts::kNotLoaded, EJobResult::Stopped},
         {"dedup: empty save path",
          [](CFaultyForm& f) {
-             f.m_fieldPaths[IDC_DEST_PATH].clear();
+             f.m_strSavePath.clear();
              return RunDedupJob(f);
          },
          texts::kNoSavePath, EJobResult::Stopped},
@@ -210,20 +210,20 @@ TEST(Jobs, FailuresChangeNothing) {
     for (const auto& c : cases) {
         CFaultyForm form;
         form.m_strDataPath = dir / "urls.txt";
-        form.m_fieldPaths[IDC_DEST_PATH] = dir / "out.txt";
-        Fill(form.m_listIn, {"kept0", "a/" + kM});
-        Fill(form.m_listOut, {"earlier"});
+        form.m_strSavePath = dir / "out.txt";
+        Fill(form.m_rowsIn, {"kept0", "a/" + kM});
+        Fill(form.m_rowsOut, {"earlier"});
         form.m_nLastRow = 1;
         EXPECT_EQ(c.run(form), c.result) << c.pszName;
         EXPECT_EQ(form.m_messages, Messages{c.message}) << c.pszName;
         if (!form.m_bCapped) {
-            EXPECT_EQ(RowsOf(form.m_listIn), (Rows{"kept0", "a/" + kM})) << c.pszName;
+            EXPECT_EQ(RowsOf(form.m_rowsIn), (Rows{"kept0", "a/" + kM})) << c.pszName;
             EXPECT_EQ(form.m_nLastRow, 1) << c.pszName;
             EXPECT_EQ(form.m_nProgressPos, 0) << c.pszName;
         }
-        EXPECT_EQ(RowsOf(form.m_listOut), Rows{"earlier"}) << c.pszName;
+        EXPECT_EQ(RowsOf(form.m_rowsOut), Rows{"earlier"}) << c.pszName;
         EXPECT_EQ(dir.Listing(), "") << c.pszName;
-        EXPECT_TRUE(form.m_enabled.empty()) << c.pszName;
+        EXPECT_FALSE(form.m_bSaveFolderChoice) << c.pszName;
     }
 }
 
@@ -241,12 +241,12 @@ TEST(SavingJobs, SaveFailureSaysSoAndARetrySavesTheSame) {
     for (const auto& c : cases) {
         SFormFixture f;
         f.Load({"a/" + kM});
-        Fill(f.form.m_listOut, {"earlier"});
+        Fill(f.form.m_rowsOut, {"earlier"});
         const auto target = f.dir / "missing" / "urls.txt";
-        f.form.m_fieldPaths[IDC_DEST_PATH] = target;
+        f.form.m_strSavePath = target;
         for (int nTry = 0; nTry < 3; ++nTry) {
             EXPECT_EQ(c.job(f.form), EJobResult::Failed);
-            EXPECT_EQ(RowsOf(f.form.m_listOut), c.outputAfterFailure);
+            EXPECT_EQ(RowsOf(f.form.m_rowsOut), c.outputAfterFailure);
         }
         EXPECT_EQ(f.form.m_messages, Messages(3, WithPath(texts::kSaveFailed, target)));
         EXPECT_EQ(f.dir.Listing(), "out");

@@ -122,7 +122,7 @@ TEST(Read, LoadTrimAndSaveByTheFilesCode) {
         CMemoryForm form;
         WriteBytes(dir / "urls.txt", c.data);
         form.m_strDataPath = dir / "urls.txt";
-        form.m_fieldPaths[IDC_DEST_PATH] = dir / "out.txt";
+        form.m_strSavePath = dir / "out.txt";
         form.m_encodingRule = c.rule;
         ASSERT_EQ(RunLoadJob(form), EJobResult::Completed) << c.pszName;
         EXPECT_EQ(form.m_messages, Messages{c.pszLoaded}) << c.pszName;
@@ -139,11 +139,11 @@ TEST(Read, LoadTrimAndSaveByTheFilesCode) {
 TEST(Read, MixedListsAreSavedAsUtf8) {
     CTempDir dir;
     CMemoryForm form;
-    form.m_fieldPaths[IDC_DEST_PATH] = dir / "out.txt";
+    form.m_strSavePath = dir / "out.txt";
     auto load = [&](const std::string& strData) {
-        form.m_strDataPath = dir / ("data" + std::to_string(form.m_listOut.Count()) + ".txt");
+        form.m_strDataPath = dir / ("data" + std::to_string(form.m_rowsOut.Count()) + ".txt");
         WriteBytes(form.m_strDataPath, strData);
-        form.m_listIn.Clear(); // the data-file dialog empties the input list
+        form.m_rowsIn.Clear(); // the data-file dialog empties the input list
         return RunLoadJob(form);
     };
     const std::string strTe = "\x83\x65/" + kM;  // テ in Shift-JIS
@@ -153,7 +153,7 @@ TEST(Read, MixedListsAreSavedAsUtf8) {
     EXPECT_EQ(ReadBytes(dir / "out.txt"), CrLf({"a/" + kM, strTe})); // one code: as it was
     load(kBom + kRei + "/" + kM);
     RunConvertJob(form);
-    const CRowList& out = form.m_listOut;
+    const CRowList& out = form.m_rowsOut;
     ASSERT_EQ(out.Count(), 3u);
     EXPECT_EQ(out.CodeOf(1), ETextCode::Ansi);
     EXPECT_EQ(out.CodeOf(2), ETextCode::Utf8Bom);

@@ -174,13 +174,13 @@ TEST(SaveFaults, FullDisk) {
     CFolderWatchingForm form;
     form.m_folder = small;
     for (std::size_t i = 0; i < 5000; ++i)
-        form.m_listIn.Append(std::to_string(i % 4000) + std::string(40, 'x'));
+        form.m_rowsIn.Append(std::to_string(i % 4000) + std::string(40, 'x'));
     form.m_nLastRow = 4999;
-    form.m_fieldPaths[IDC_DEST_PATH] = target;
+    form.m_strSavePath = target;
     EXPECT_EQ(RunDedupJob(form), EJobResult::Failed);
     EXPECT_EQ(form.m_messages, Messages{WithPath(texts::kSaveFailed, target)});
     EXPECT_EQ(form.m_listings, Messages{"urls.txt"});
-    EXPECT_EQ(form.m_listOut.Count(), 4000u); // the list has its rows all the same
+    EXPECT_EQ(form.m_rowsOut.Count(), 4000u); // the list has its rows all the same
     EXPECT_EQ(ReadBytes(target), "old\r\n");
     EXPECT_EQ(Listing(small), "urls.txt");
 #ifdef _WIN32
@@ -241,7 +241,7 @@ TEST(LongPaths, SaveAndLoadPastMaxPath) {
     CMemoryForm form;
     form.m_strDataPath = target;
     EXPECT_EQ(RunLoadJob(form), EJobResult::Completed);
-    EXPECT_EQ(RowsOf(form.m_listIn), Rows{"c"});
+    EXPECT_EQ(RowsOf(form.m_rowsIn), Rows{"c"});
     for (::DeleteFileW(LongPathForm(target).c_str()); target != dir.Path();)
         ::RemoveDirectoryW(LongPathForm(target = target.parent_path()).c_str());
 }
@@ -297,8 +297,8 @@ TEST(SaveFaults, PuttingTheFileInPlaceFailsHalfWay) {
         const auto target = dir / "urls.txt";
         WriteBytes(target, "old\r\n");
         CMemoryForm form;
-        form.m_listIn.Append("a/regist_pernad.cgi?x");
-        form.m_fieldPaths[IDC_DEST_PATH] = target;
+        form.m_rowsIn.Append("a/regist_pernad.cgi?x");
+        form.m_strSavePath = target;
         EXPECT_EQ(RunConvertJob(form), c.result) << c.pszName;
         ASSERT_EQ(form.m_messages.size(), 1u) << c.pszName;
         if (c.pszContent == nullptr) {

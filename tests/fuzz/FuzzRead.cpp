@@ -37,7 +37,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* pData, std::size_t nSi
     CTestSource source(std::string(bytes), 0);
     const EJobResult result = LoadRows(form, source, "fuzz");
     if (bytes.substr(0, 2) == "\xFF\xFE" || bytes.substr(0, 2) == "\xFE\xFF") {
-        if (result != EJobResult::Failed || !form.m_listIn.Empty())
+        if (result != EJobResult::Failed || !form.m_rowsIn.Empty())
             std::abort();
         return 0;
     }
@@ -45,11 +45,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* pData, std::size_t nSi
         std::abort();
     const Rows expected =
         ReferenceRows(bytes.substr(0, 3) == "\xEF\xBB\xBF" ? bytes.substr(3) : bytes);
-    if (form.m_listIn.Count() != expected.size() ||
+    if (form.m_rowsIn.Count() != expected.size() ||
         form.m_nLastRow != static_cast<int>(expected.size()) - 1)
         std::abort();
     for (std::size_t i = 0; i < expected.size(); ++i)
-        if (form.m_listIn.Row(i) != expected[i])
+        if (form.m_rowsIn.Row(i) != expected[i])
             std::abort();
     return 0;
 }
