@@ -15,6 +15,7 @@
 #include <atomic>
 #include <chrono>
 #include <cstdio>
+#include <iterator>
 #include <thread>
 
 namespace {
@@ -65,51 +66,46 @@ int wmain(int argc, wchar_t** argv) {
     constexpr int kRounds = 3;
     const std::filesystem::path dataPath = argv[1];
     const std::filesystem::path savePath = std::filesystem::path(argv[2]) / dataPath.filename();
-    double dCli[3] = {1e9, 1e9, 1e9};
-    double dWindow[3] = {1e9, 1e9, 1e9};
-    double dWorstMs[3] = {};
-    int nRows[3] = {};
+    double dCli[kJobCount];
+    double dWindow[kJobCount];
+    std::fill(std::begin(dCli), std::end(dCli), 1e9);
+    std::fill(std::begin(dWindow), std::end(dWindow), 1e9);
+    double dWorstMs[kJobCount] = {};
+    int nRows[kJobCount] = {};
     for (int nRound = 0; nRound < kRounds; ++nRound) {
         // The jobs as kelvane-cli runs them: the same functions on a form in memory.
         {
             CMemoryForm form;
             form.m_strDataPath = dataPath;
             form.m_strSavePath = savePath;
-            int nJob = 0;
-            for (auto pfnJob : {RunLoadJob, RunConvertJob, RunDedupJob}) {
+            for (std::size_t nJob = 0; nJob < kJobCount; ++nJob) {
                 const auto start = Clock::now();
-                pfnJob(form);
+                kJobs[nJob].pfnRun(form);
                 dCli[nJob] = std::min(dCli[nJob], Seconds(Clock::now() - start));
-                ++nJob;
             }
         }
         CDialogHarness h;
         h.m_folder = argv[2];
         h.ChooseDataFile(dataPath);
         CResponsiveness monitor(h.Dlg());
-        int nJob = 0;
-        auto run = [&](int nButton, int nList) {
+        for (std::size_t nJob = 0; nJob < kJobCount; ++nJob) {
             monitor.TakeWorstMs();
             const auto start = Clock::now();
-            h.Click(nButton);
+            h.Click(CUrlToolDlg::kJobButtons[nJob]);
             h.WaitForJob();
             dWindow[nJob] = std::min(dWindow[nJob], Seconds(Clock::now() - start));
             // The worst answer of every round counts: the window must never be slow.
             dWorstMs[nJob] = std::max(dWorstMs[nJob], monitor.TakeWorstMs());
-            nRows[nJob] = h.ListCount(nList);
-            ++nJob;
-        };
-        run(IDC_LOAD, IDC_LIST_IN);
-        h.Click(IDC_BROWSE_DEST);
-        run(IDC_CONVERT, IDC_LIST_OUT);
-        run(IDC_DEDUP, IDC_LIST_OUT);
+            nRows[nJob] = h.ListCount(nJob == kLoadJob ? IDC_LIST_IN : IDC_LIST_OUT);
+            if (nJob == kLoadJob)
+                h.Click(IDC_BROWSE_DEST);
+        }
     }
     std::printf("best of %d rounds; the worst answer of all rounds\n\n", kRounds);
     std::printf("| job | window | worst answer to WM_NULL | kelvane-cli's jobs | ratio | rows |\n"
                 "|---|---|---|---|---|---|\n");
-    const char* const pszJobs[] = {"load", "convert", "duplicate adjustment"};
-    for (int i = 0; i < 3; ++i)
-        std::printf("| %s | %.2f s | %.1f ms | %.2f s | %.1fx | %d |\n", pszJobs[i], dWindow[i],
-                    dWorstMs[i], dCli[i], dWindow[i] / dCli[i], nRows[i]);
+    for (std::size_t i = 0; i < kJobCount; ++i)
+        std::printf("| %s | %.2f s | %.1f ms | %.2f s | %.1fx | %d |\n", kJobs[i].pszName,
+                    dWindow[i], dWorstMs[i], dCli[i], dWindow[i] / dCli[i], nRows[i]);
     return 0;
 }

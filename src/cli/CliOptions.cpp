@@ -71,15 +71,15 @@ std::optional<SCliOptions> ParseCliOptions(const std::vector<std::string>& args,
         strError = positional.size() < 3 ? t.pszNeedsArgs : t.pszTooMany;
         return std::nullopt;
     }
-    if (positional[0] == "trim") {
-        options.job = ECliJob::Trim;
-    } else if (positional[0] == "dedup") {
-        options.job = ECliJob::Dedup;
-    } else {
+    options.job = kLoadJob;
+    for (std::size_t i = kLoadJob + 1; i < kJobCount; ++i)
+        if (positional[0] == kJobs[i].pszName)
+            options.job = static_cast<EJobId>(i);
+    if (options.job == kLoadJob) {
         strError = std::string(t.pszUnknownJob) + " " + positional[0];
         return std::nullopt;
     }
-    if (bMarkerGiven && options.job != ECliJob::Trim) {
+    if (bMarkerGiven && options.job != kConvertJob) {
         strError = t.pszMarkerWithDedup;
         return std::nullopt;
     }

@@ -1,16 +1,15 @@
 #pragma once
 
 #include "data/TextCode.h"
+#include "jobs/Jobs.h"
 
 #include <filesystem>
 #include <optional>
 #include <string>
 #include <vector>
 
-enum class ECliJob { Trim, Dedup };
-
 struct SCliOptions {
-    ECliJob job = ECliJob::Trim;
+    EJobId job = kConvertJob;       // any job but the load, which every run does first
     std::filesystem::path dataPath; // "-": standard input
     std::filesystem::path
         savePath; // as given: a file, an existing folder, or "-" for standard output

@@ -115,14 +115,13 @@ int RunCli(const std::vector<std::string>& args) {
     const SPrinter printer{options->bSaveToStdout ? stderr : stdout, options->bQuiet,
                            options->bSaveToStdout};
     const auto inCount = [&] { return CliRowCounts(form.m_rowsIn.Count()); };
-    if (Run(form, RunLoadJob, printer, inCount) != EJobResult::Completed)
+    if (Run(form, kJobs[kLoadJob].pfnRun, printer, inCount) != EJobResult::Completed)
         return kExitFailed;
     const auto inOutCount = [&] {
         const std::size_t nOut = form.m_rowsOut.Count();
         return CliRowCounts(form.m_rowsIn.Count(), &nOut);
     };
-    const EJobResult result =
-        Run(form, options->job == ECliJob::Trim ? RunConvertJob : RunDedupJob, printer, inOutCount);
+    const EJobResult result = Run(form, kJobs[options->job].pfnRun, printer, inOutCount);
     switch (result) {
     case EJobResult::Completed:
         return kExitOk;

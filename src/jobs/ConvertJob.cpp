@@ -77,5 +77,5 @@ EJobResult RunConvertJob(CToolForm& form) {
 }
 
 unsigned ConvertThreadProc(void* pForm) {
-    return RunAsWorker(pForm, RunConvertJob, EJobFile::Save);
+    return RunAsWorker(pForm, kJobs[kConvertJob]);
 }

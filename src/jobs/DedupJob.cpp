@@ -50,5 +50,5 @@ EJobResult RunDedupJob(CToolForm& form) {
 }
 
 unsigned DedupThreadProc(void* pForm) {
-    return RunAsWorker(pForm, RunDedupJob, EJobFile::Save);
+    return RunAsWorker(pForm, kJobs[kDedupJob]);
 }

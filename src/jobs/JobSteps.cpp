@@ -84,15 +84,15 @@ void ReportFault(CToolForm& form, EJobFile file) {
 }
 } // namespace
 
-unsigned RunAsWorker(void* pForm, EJobResult (*pfnRun)(CToolForm&), EJobFile file) {
+unsigned RunAsWorker(void* pForm, const SJobKind& job) {
     CToolForm& form = *static_cast<CToolForm*>(pForm);
     try {
         try {
-            pfnRun(form);
+            job.pfnRun(form);
         } catch (const std::bad_alloc&) {
             ReportOutOfMemory(form);
         } catch (...) {
-            ReportFault(form, file);
+            ReportFault(form, job.failFile);
         }
     } catch (...) {
         // Not even the message could be shown; the thread must still end cleanly.

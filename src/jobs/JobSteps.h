@@ -36,11 +36,8 @@ void ReportWithPath(CToolForm& form, const char* pszMessage, const std::filesyst
 // The message for a job that ran out of memory.
 void ReportOutOfMemory(CToolForm& form);
 
-// Which file a job works towards, for the message when it ends by a fault of its own.
-enum class EJobFile { Data, Save };
-
 // The body of a worker entry: runs the job on the form behind the untyped argument.
 // Nothing a job throws may unwind into the thread's caller, and none ends
 // unseen: running out of memory is reported as such, anything else as a
 // failure to read the data file or to write the save file.
-unsigned RunAsWorker(void* pForm, EJobResult (*pfnRun)(CToolForm&), EJobFile file);
+unsigned RunAsWorker(void* pForm, const SJobKind& job);

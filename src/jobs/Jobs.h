@@ -4,8 +4,10 @@
 // Run functions do the same work and say how it ended, for callers that wait.
 
 #include "data/ByteSource.h"
+#include "data/Texts.h"
 #include "data/ToolForm.h"
 
+#include <cstddef>
 #include <filesystem>
 
 enum class EJobResult {
@@ -25,9 +27,24 @@ EJobResult RunLoadJob(CToolForm& form);
 EJobResult RunConvertJob(CToolForm& form);
 EJobResult RunDedupJob(CToolForm& form);
 
-// Reads the data file at path into the input list and sets the row figure.
-EJobResult LoadDataFile(CToolForm& form, const std::filesystem::path& path);
-// The same from any source of bytes; path only names the file in messages. On
-// completion, pCode (if given) is the text code that the load decided.
-EJobResult LoadRows(CToolForm& form, CByteSource& source, const std::filesystem::path& path,
-                    ETextCode* pCode = nullptr);
+// Reads a data file's bytes from source into the input list and sets the row figure and
+// the loaded code; path only names the file in messages.
+EJobResult LoadRows(CToolForm& form, CByteSource& source, const std::filesystem::path& path);
+
+// Which file a job works towards, for the message when it ends by a fault of its own.
+enum class EJobFile { Data, Save };
+
+// What the window, kelvane-cli, the tests and the bench know of a job. The load comes
+// first: the other jobs work on the rows it loaded.
+struct SJobKind {
+    const char* pszName; // kelvane-cli's name for it
+    EJobResult (*pfnRun)(CToolForm& form);
+    EJobFile failFile;   // named when it ends by a fault of its own
+    const char* pszDone; // its completion message
+};
+enum EJobId : std::size_t { kLoadJob, kConvertJob, kDedupJob, kJobCount };
+inline constexpr SJobKind kJobs[kJobCount] = {
+    {"load", RunLoadJob, EJobFile::Data, texts::kLoadDone},
+    {"trim", RunConvertJob, EJobFile::Save, texts::kConvertDone},
+    {"dedup", RunDedupJob, EJobFile::Save, texts::kDedupDone},
+};

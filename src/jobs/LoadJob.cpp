@@ -14,8 +14,7 @@ namespace {
 constexpr std::size_t kMaxRows = INT_MAX;
 } // namespace
 
-EJobResult LoadRows(CToolForm& form, CByteSource& source, const std::filesystem::path& path,
-                    ETextCode* pCode) {
+EJobResult LoadRows(CToolForm& form, CByteSource& source, const std::filesystem::path& path) {
     const std::size_t nBefore = form.GetRows(ERowList::In).Count();
     bool bReadFailed = false;
     bool bUtf16 = false;
@@ -57,27 +56,28 @@ EJobResult LoadRows(CToolForm& form, CByteSource& source, const std::filesystem:
     }
     form.SetLastRow(static_cast<int>(form.GetRows(ERowList::In).Count()) - 1);
     form.SetLoadedCode(code);
-    if (pCode != nullptr)
-        *pCode = code;
     return EJobResult::Completed;
 }
 
+namespace {
 // Appends to the input list, as a load always has (docs/BEHAVIOUR.md).
 EJobResult LoadDataFile(CToolForm& form, const std::filesystem::path& path) {
     EJobResult result;
-    ETextCode code = ETextCode::Ansi;
     {
         const std::unique_ptr<CByteSource> file = form.OpenDataSource(path);
         if (!file) {
             ReportWithPath(form, texts::kDataOpenFailed, path);
             return EJobResult::Failed;
         }
-        result = LoadRows(form, *file, path, &code);
+        result = LoadRows(form, *file, path);
     } // the file is closed before the user is told
     if (result == EJobResult::Completed)
-        form.ShowMessage(IsUtf8(code) ? texts::kLoadDoneUtf8 : texts::kLoadDone);
+        form.ShowMessage(IsUtf8(form.GetLoadedCode().value_or(ETextCode::Ansi))
+                             ? texts::kLoadDoneUtf8
+                             : texts::kLoadDone);
     return result;
 }
+} // namespace
 
 EJobResult RunLoadJob(CToolForm& form) {
     const std::filesystem::path path = form.GetDataPath();
@@ -89,5 +89,5 @@ EJobResult RunLoadJob(CToolForm& form) {
 }
 
 unsigned LoadThreadProc(void* pForm) {
-    return RunAsWorker(pForm, RunLoadJob, EJobFile::Data);
+    return RunAsWorker(pForm, kJobs[kLoadJob]);
 }

@@ -20,14 +20,12 @@
 
 namespace {
 
-// The job buttons whose state the form leads through, in m_bStepEnabled's order.
-constexpr int kStepButtons[] = {IDC_LOAD, IDC_BROWSE_DEST, IDC_CONVERT, IDC_DEDUP};
 // Always enabled, except while a job runs.
 constexpr int kFreeButtons[] = {IDC_BROWSE_DATA, IDC_CLEAR, IDCANCEL};
 
 int StepIndex(int nId) {
-    for (std::size_t i = 0; i < std::size(kStepButtons); ++i)
-        if (kStepButtons[i] == nId)
+    for (std::size_t i = 0; i < std::size(CUrlToolDlg::kStepButtons); ++i)
+        if (CUrlToolDlg::kStepButtons[i] == nId)
             return static_cast<int>(i);
     return -1;
 }

@@ -10,6 +10,7 @@
 // dialog never waits for the worker.
 
 #include "data/ToolForm.h"
+#include "jobs/Jobs.h"
 #include "res/resource.h"
 #include "win/App.h"
 #include "win/Dialog.h"
@@ -17,6 +18,7 @@
 #include <array>
 #include <atomic>
 #include <filesystem>
+#include <iterator>
 #include <optional>
 #include <string>
 #include <vector>
@@ -24,6 +26,13 @@
 class CUrlToolDlg : public CDialog, public CToolForm {
 public:
     explicit CUrlToolDlg(CWnd* pParent = nullptr);
+
+    // The button of each job of kJobs, in its order.
+    static constexpr int kJobButtons[] = {IDC_LOAD, IDC_CONVERT, IDC_DEDUP};
+    // The buttons the form's steps enable: the jobs' and the save folder choice, in the
+    // order a user meets them.
+    static constexpr int kStepButtons[] = {IDC_LOAD, IDC_BROWSE_DEST, IDC_CONVERT, IDC_DEDUP};
+    static_assert(std::size(kJobButtons) == kJobCount && std::size(kStepButtons) == kJobCount + 1);
 
     // ---- the form, as the jobs see it (any thread) ----
     const CRowList& GetRows(ERowList list) override { return Rows(list); }
@@ -136,8 +145,8 @@ private:
     // and never while a job runs.
     std::vector<std::filesystem::path> m_arrChosenData;
     CLeadByteRule m_leadBytes = CLeadByteRule::System();
-    // Which of the job buttons the form's state has enabled (load, destination, convert, dedup).
-    std::array<bool, 4> m_bStepEnabled{};
+    // Which of kStepButtons the form's state has enabled.
+    std::array<bool, std::size(kStepButtons)> m_bStepEnabled{};
     bool m_bJobRunning = false;
     static constexpr ULONGLONG kShowEveryMs = 200;
     ULONGLONG m_nLastShown = 0;             // when a list view last caught up with its rows

@@ -27,10 +27,12 @@ public:
     CUrlToolDlg& Form() { return *m_pDlg; }
     HWND Item(int nId) const { return ::GetDlgItem(Dlg(), nId); }
     bool Enabled(int nId) const { return ::IsWindowEnabled(Item(nId)) != FALSE; }
-    // The enabled state of "読み込み", "・・・" of the save folder, "変換" and "重複調整".
+    // The enabled state of the form's steps: "読み込み", "保存先", "変換 開始", "重複 調整".
     std::vector<bool> JobButtons() const {
-        return {Enabled(IDC_LOAD), Enabled(IDC_BROWSE_DEST), Enabled(IDC_CONVERT),
-                Enabled(IDC_DEDUP)};
+        std::vector<bool> enabled;
+        for (int nId : CUrlToolDlg::kStepButtons)
+            enabled.push_back(Enabled(nId));
+        return enabled;
     }
     std::wstring Text(int nId) const;
     int ListCount(int nId) const {

@@ -274,8 +274,9 @@ TEST(Races, RandomClicksWhileJobsRun) {
     CDialogHarness h;
     h.m_openPath = dir / "urls.txt";
     h.m_folder = dir / "out";
-    const int kButtons[] = {IDC_BROWSE_DATA, IDC_LOAD,  IDC_BROWSE_DEST,
-                            IDC_CONVERT,     IDC_DEDUP, IDC_CLEAR};
+    std::vector<int> kButtons{IDC_BROWSE_DATA, IDC_CLEAR};
+    kButtons.insert(kButtons.end(), std::begin(CUrlToolDlg::kStepButtons),
+                    std::end(CUrlToolDlg::kStepButtons));
     // Every job ends with a message box; holding it keeps the job running while the
     // dialog is tried.
     h.m_bHoldBoxes = true;
