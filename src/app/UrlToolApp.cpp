@@ -6,6 +6,7 @@
 #include <shellapi.h>
 
 BOOL CUrlToolApp::InitInstance() {
+    // Started though never used (docs/BEHAVIOUR.md).
     if (!AfxSocketInit()) {
         AfxMessageBox(IDS_SOCKETS_INIT_FAILED, MB_OK);
         return FALSE;

@@ -184,7 +184,7 @@ void CUrlToolDlg::OnBrowseData() {
     OPENFILENAMEW ofn{};
     ofn.lStructSize = sizeof ofn;
     ofn.hwndOwner = m_hWnd;
-    // The filter's texts are the tool's long-standing ones (docs/BEHAVIOUR.md).
+    // The filter's texts and the flags are the tool's long-standing ones (docs/BEHAVIOUR.md).
     ofn.lpstrFilter = L"txt Files(*.txt)\0*.txt\0A ll Files(*.*)\0*.*\0\0";
     ofn.lpstrFile = strFile.data();
     ofn.nMaxFile = static_cast<DWORD>(strFile.size());
@@ -209,7 +209,7 @@ void CUrlToolDlg::ChooseDataFile(const std::filesystem::path& path) {
     if (std::find(m_arrChosenData.begin(), m_arrChosenData.end(), m_strDataPath) ==
         m_arrChosenData.end())
         m_arrChosenData.push_back(m_strDataPath);
-    UpdateData(false);
+    UpdateData(false); // changes nothing, as it always has (docs/BEHAVIOUR.md)
     SetDlgItemText(IDC_DATA_PATH, m_strDataPath.wstring());
     EnableButton(IDC_LOAD);
 }

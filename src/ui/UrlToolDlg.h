@@ -122,7 +122,7 @@ private:
 
 public:
     // The form state, in this order.
-    int m_nRangeMin = 0;
+    int m_nRangeMin = 0; // always 0 (docs/BEHAVIOUR.md)
     int m_nLastRow = 0;
     std::filesystem::path m_strDataPath;
     std::filesystem::path m_strDestPath; // written, never read (docs/BEHAVIOUR.md)
