@@ -7,6 +7,7 @@
 #include "jobs/Jobs.h"
 #include "res/resource.h"
 #include "win/Seams.h"
+#include "win/ShortcutTarget.h"
 #include "win/Text.h"
 
 #include <commdlg.h>
@@ -208,7 +209,10 @@ void CUrlToolDlg::ChooseDataFile(const std::filesystem::path& path) {
     EnableButton(IDC_LOAD);
 }
 
-void CUrlToolDlg::ChooseDroppedFile(const std::filesystem::path& path) {
+void CUrlToolDlg::ChooseDroppedFile(const std::filesystem::path& dropped) {
+    // A shortcut stands for the file it points to, as it does in the file dialog.
+    const std::filesystem::path path =
+        ::_wcsicmp(dropped.extension().c_str(), L".lnk") == 0 ? ShortcutTarget(dropped) : dropped;
     const DWORD dwAttributes = ::GetFileAttributesW(LongPathForm(path).c_str());
     if (path.empty() ||
         (dwAttributes != INVALID_FILE_ATTRIBUTES && (dwAttributes & FILE_ATTRIBUTE_DIRECTORY)))
