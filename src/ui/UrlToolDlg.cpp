@@ -243,12 +243,18 @@ void CUrlToolDlg::OnBrowseDest() {
     const PIDLIST_ABSOLUTE pidl = UiSeams().pfnBrowseForFolder(&info);
     if (pidl == nullptr)
         return; // cancelled: the form stays as it was
-    wchar_t szFolder[MAX_PATH] = L"";
-    const bool bFolder = ::SHGetPathFromIDListW(pidl, szFolder) != FALSE && szFolder[0] != L'\0';
+    // The path whole, however deep the folder: a MAX_PATH buffer would cut it.
+    std::wstring strFolder;
+    PWSTR pszFolder = nullptr;
+    if (SUCCEEDED(UiSeams().pfnGetNameFromIDList(pidl, SIGDN_FILESYSPATH, &pszFolder)) &&
+        pszFolder != nullptr) {
+        strFolder = pszFolder;
+        ::CoTaskMemFree(pszFolder);
+    }
     ::CoTaskMemFree(pidl);
-    if (!bFolder)
+    if (strFolder.empty())
         return; // not a file-system folder: nothing to save into
-    m_strDestPath = std::wstring(szFolder) + L"\\" + m_strDataName;
+    m_strDestPath = strFolder + L"\\" + m_strDataName;
     SetDlgItemText(IDC_DEST_PATH, m_strDestPath.wstring());
     EnableButton(IDC_CONVERT);
     EnableButton(IDC_DEDUP);

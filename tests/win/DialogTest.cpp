@@ -8,6 +8,7 @@
 
 #include <cstring>
 #include <random>
+#include <utility>
 
 namespace {
 
@@ -81,6 +82,18 @@ TEST(MainDialog, ConversionAndDuplicateAdjustment) {
     EXPECT_EQ(ReadBytes(target), CrLf({strRow + "?mode=new", "http://b.jp/"}));
     EXPECT_EQ(h.ListCount(IDC_LIST_OUT), 2);
     EXPECT_EQ(h.ListText(IDC_LIST_OUT, 1), L"http://b.jp/");
+
+    // A folder deeper than MAX_PATH is taken whole, and saved into.
+    std::filesystem::path deep = dir.Path();
+    for (wchar_t ch : {L'a', L'b'})
+        ASSERT_TRUE(
+            ::CreateDirectoryW(LongPathForm(deep /= std::wstring(150, ch)).c_str(), nullptr));
+    h.ChooseFolder(deep);
+    EXPECT_EQ(h.Text(IDC_DEST_PATH), deep.wstring() + L"\\urls.txt");
+    EXPECT_EQ(h.RunJob(IDC_DEDUP), BoxTexts{kDedupDone});
+    EXPECT_EQ(ReadBytes(LongPathForm(deep / "urls.txt")), ReadBytes(target));
+    for (::DeleteFileW(LongPathForm(deep / "urls.txt").c_str()); deep != dir.Path();)
+        ::RemoveDirectoryW(LongPathForm(std::exchange(deep, deep.parent_path())).c_str());
 
     // An edited save path field is where the jobs write; an empty one stops them.
     ::SetWindowTextW(h.Item(IDC_DEST_PATH), L"");
