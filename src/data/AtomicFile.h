@@ -19,7 +19,8 @@ public:
 
     // Creates the temporary file; false when the target is not a file that may be written
     // (a folder, a device, a read-only file) or its folder cannot take a new file. A
-    // symbolic link (POSIX) is followed: the file it names is the target.
+    // symbolic link is followed: the file it names is the target. On Windows an existing
+    // file also keeps its own name when the path spells it in other case.
     bool Create() override;
     bool Write(const char* pData, std::size_t nSize) override;
     // Flushes the temporary file to disk and puts it in the target's place.

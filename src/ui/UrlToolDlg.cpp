@@ -7,6 +7,7 @@
 #include "jobs/Jobs.h"
 #include "res/resource.h"
 #include "win/Seams.h"
+#include "win/ShortcutTarget.h"
 #include "win/Text.h"
 
 #include <commdlg.h>
@@ -214,7 +215,10 @@ void CUrlToolDlg::ChooseDataFile(const std::filesystem::path& path) {
     EnableButton(IDC_LOAD);
 }
 
-void CUrlToolDlg::ChooseDroppedFile(const std::filesystem::path& path) {
+void CUrlToolDlg::ChooseDroppedFile(const std::filesystem::path& dropped) {
+    // A shortcut stands for the file it points to, as it does in the file dialog.
+    const std::filesystem::path path =
+        ::_wcsicmp(dropped.extension().c_str(), L".lnk") == 0 ? ShortcutTarget(dropped) : dropped;
     const DWORD dwAttributes = ::GetFileAttributesW(LongPathForm(path).c_str());
     if (path.empty() ||
         (dwAttributes != INVALID_FILE_ATTRIBUTES && (dwAttributes & FILE_ATTRIBUTE_DIRECTORY)))
@@ -244,12 +248,18 @@ void CUrlToolDlg::OnBrowseDest() {
     const PIDLIST_ABSOLUTE pidl = UiSeams().pfnBrowseForFolder(&info);
     if (pidl == nullptr)
         return; // cancelled: the form stays as it was
-    wchar_t szFolder[MAX_PATH] = L"";
-    const bool bFolder = ::SHGetPathFromIDListW(pidl, szFolder) != FALSE && szFolder[0] != L'\0';
+    // The path whole, however deep the folder: a MAX_PATH buffer would cut it.
+    std::wstring strFolder;
+    PWSTR pszFolder = nullptr;
+    if (SUCCEEDED(UiSeams().pfnGetNameFromIDList(pidl, SIGDN_FILESYSPATH, &pszFolder)) &&
+        pszFolder != nullptr) {
+        strFolder = pszFolder;
+        ::CoTaskMemFree(pszFolder);
+    }
     ::CoTaskMemFree(pidl);
-    if (!bFolder)
+    if (strFolder.empty())
         return; // not a file-system folder: nothing to save into
-    m_strDestPath = std::wstring(szFolder) + L"\\" + m_strDataName;
+    m_strDestPath = strFolder + L"\\" + m_strDataName;
     SetDlgItemText(IDC_DEST_PATH, m_strDestPath.wstring());
     EnableButton(IDC_CONVERT);
     EnableButton(IDC_DEDUP);

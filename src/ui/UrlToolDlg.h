@@ -113,8 +113,9 @@ private:
     // Takes path as the data file: its path and name, the path shown, "読み込み" enabled.
     void ChooseDataFile(const std::filesystem::path& path);
     // A file from a drop or the command line: chosen with the input list emptied, as
-    // "・・・" does; a folder or nothing changes nothing.
-    void ChooseDroppedFile(const std::filesystem::path& path);
+    // "・・・" does, a shortcut by its target; a folder, a shortcut that cannot be
+    // followed to an existing file, or nothing changes nothing.
+    void ChooseDroppedFile(const std::filesystem::path& dropped);
     // Enables each button as the form's state and a running job allow.
     void UpdateButtons();
     // Enables a button of the form's steps, from any thread.

@@ -47,6 +47,32 @@ bool MoveInPlace(const std::filesystem::path& from, const std::filesystem::path&
     });
 }
 
+// The path of the file an existing path opens: through links to the file they name, and
+// with each name as its folder holds it. ReplaceFileW gives the file the name it is handed
+// and replaces a link itself, so a save through "B.TXT" would rename "b.txt" and a save
+// through a link would cut it off. The path as it is when the file cannot be opened or has
+// no drive or share path.
+std::filesystem::path FinalPathOf(const std::filesystem::path& path) {
+    const HANDLE hFile =
+        CreateFileW(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                    nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (hFile == INVALID_HANDLE_VALUE)
+        return path;
+    std::wstring strFinal(MAX_PATH, L'\0');
+    DWORD dwLength = GetFinalPathNameByHandleW(
+        hFile, strFinal.data(), static_cast<DWORD>(strFinal.size()), FILE_NAME_NORMALIZED);
+    if (dwLength >= strFinal.size()) {
+        strFinal.resize(dwLength);
+        dwLength = GetFinalPathNameByHandleW(
+            hFile, strFinal.data(), static_cast<DWORD>(strFinal.size()), FILE_NAME_NORMALIZED);
+    }
+    CloseHandle(hFile);
+    if (dwLength == 0 || dwLength >= strFinal.size())
+        return path;
+    strFinal.resize(dwLength);
+    return strFinal; // in the \\?\ form, as LongPathForm gives
+}
+
 } // namespace
 
 CAtomicFile::~CAtomicFile() {
@@ -55,7 +81,11 @@ CAtomicFile::~CAtomicFile() {
 
 bool CAtomicFile::Create() {
     m_target = LongPathForm(m_target);
-    const DWORD dwAttributes = GetFileAttributesW(m_target.c_str());
+    DWORD dwAttributes = GetFileAttributesW(m_target.c_str());
+    if (dwAttributes != INVALID_FILE_ATTRIBUTES) {
+        m_target = FinalPathOf(m_target);
+        dwAttributes = GetFileAttributesW(m_target.c_str());
+    }
     if (dwAttributes != INVALID_FILE_ATTRIBUTES) {
         // A read-only file keeps its content, as it would against a plain open for writing.
         if (dwAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_READONLY))

@@ -3,6 +3,7 @@
 #include <commdlg.h>
 
 SUiSeams& UiSeams() {
-    static SUiSeams seams{MessageBoxW, GetOpenFileNameW, SHBrowseForFolderW, CreateThread};
+    static SUiSeams seams{MessageBoxW, GetOpenFileNameW, SHBrowseForFolderW, SHGetNameFromIDList,
+                          CreateThread};
     return seams;
 }

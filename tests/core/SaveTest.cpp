@@ -55,7 +55,9 @@ TEST(SaveFile, WritesEveryRowOrChangesNothing) {
                         fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
                         fs::perm_options::remove);
     };
-#ifndef _WIN32
+#ifdef _WIN32
+    Prepare oldFile = [](const fs::path& d) { WriteBytes(d / "out.txt", "old\r\n"); };
+#else
     Prepare linkChain = [](const fs::path& d) {
         fs::create_directory(d / "sub");
         WriteBytes(d / "sub" / "real.txt", "old\r\n");
@@ -101,6 +103,7 @@ TEST(SaveFile, WritesEveryRowOrChangesNothing) {
         {"name too long", std::string(300, 'n'), {"new"}, "", nullptr, none},
 #ifdef _WIN32
         {"characters a name cannot hold", "a<b|c?.txt", {"new"}, "", nullptr, none},
+        {"name in other case", "OUT.TXT", {"new"}, "new\r\n", "out.txt", oldFile},
 #else
         // A link is followed to the file it names; only a regular file is replaced.
         {"chain of links", "target", {"new"}, "new\r\n", "sub/real.txt", linkChain},
@@ -244,6 +247,41 @@ TEST(LongPaths, SaveAndLoadPastMaxPath) {
     EXPECT_EQ(RowsOf(form.m_rowsIn), Rows{"c"});
     for (::DeleteFileW(LongPathForm(target).c_str()); target != dir.Path();)
         ::RemoveDirectoryW(LongPathForm(target = target.parent_path()).c_str());
+}
+
+// Runs a Unix program under Wine, its last argument the Unix name of path; false elsewhere.
+// Wine's CreateSymbolicLinkW makes no link, and its DeleteFileW removes the file a link names.
+bool RunUnix(std::vector<const char*> args, const fs::path& path) {
+    using Spawn = LONG(CDECL*)(char* const* argv, int bWait);
+    using UnixName = char*(CDECL*)(LPCWSTR pszPath);
+    const auto pfnSpawn = reinterpret_cast<Spawn>(reinterpret_cast<void (*)()>(
+        ::GetProcAddress(::GetModuleHandleW(L"ntdll"), "__wine_unix_spawnvp")));
+    const auto pfnUnixName = reinterpret_cast<UnixName>(reinterpret_cast<void (*)()>(
+        ::GetProcAddress(::GetModuleHandleW(L"kernel32"), "wine_get_unix_file_name")));
+    char* pszPath = pfnSpawn && pfnUnixName ? pfnUnixName(path.c_str()) : nullptr;
+    if (pszPath == nullptr)
+        return false;
+    std::vector<char*> argv;
+    for (const char* pszArg : args)
+        argv.push_back(const_cast<char*>(pszArg));
+    argv.insert(argv.end(), {pszPath, nullptr});
+    const bool bRan = pfnSpawn(argv.data(), 1) == 0;
+    ::HeapFree(::GetProcessHeap(), 0, pszPath);
+    return bRan;
+}
+
+// A save through a link replaces the file the link names, and the link stays a link.
+TEST(SaveFile, ThroughALinkReplacesTheFileItNames) {
+    CTempDir dir;
+    WriteBytes(dir / "real.txt", "old\r\n");
+    if (!RunUnix({"ln", "-s", "real.txt"}, dir / "link.txt"))
+        GTEST_SKIP() << "the link is made by Wine's Unix side";
+    EXPECT_TRUE(WriteSaveFile(dir / "link.txt", ListOf({"new"})));
+    EXPECT_EQ(ReadBytes(dir / "real.txt"), "new\r\n");
+    EXPECT_EQ(dir.Listing(), "link.txt real.txt");
+    WriteBytes(dir / "real.txt", "later\r\n");
+    EXPECT_EQ(ReadBytes(dir / "link.txt"), "later\r\n");
+    RunUnix({"rm"}, dir / "link.txt");
 }
 
 // The steps of putting the new file in place fail here on purpose, as they can when

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <cstring>
 
 namespace {
 class CTestApp : public CWinApp {
@@ -16,7 +17,7 @@ CDialogHarness* CDialogHarness::s_pCurrent = nullptr;
 
 CDialogHarness::CDialogHarness() : m_savedSeams(UiSeams()) {
     s_pCurrent = this;
-    UiSeams() = SUiSeams{MessageBoxSeam, OpenSeam, FolderSeam, CreateThreadSeam};
+    UiSeams() = SUiSeams{MessageBoxSeam, OpenSeam, FolderSeam, FolderNameSeam, CreateThreadSeam};
     std::atomic<bool> bCreated{false};
     m_thread = std::thread([this, &bCreated] {
         CUrlToolDlg dlg;
@@ -102,9 +103,24 @@ BOOL WINAPI CDialogHarness::OpenSeam(LPOPENFILENAMEW pOfn) {
     return TRUE;
 }
 
+// Wine's shell makes item lists, and paths from them, of MAX_PATH at most: a deeper folder
+// is answered by the item list of a parent short enough, and named by FolderNameSeam.
 PIDLIST_ABSOLUTE WINAPI CDialogHarness::FolderSeam(LPBROWSEINFOW) {
-    const std::wstring folder = s_pCurrent->m_folder.wstring();
+    std::filesystem::path folder = s_pCurrent->m_folder;
+    while (folder.native().size() >= MAX_PATH)
+        folder = folder.parent_path();
     return folder.empty() ? nullptr : ::ILCreateFromPathW(folder.c_str());
+}
+
+HRESULT WINAPI CDialogHarness::FolderNameSeam(PCIDLIST_ABSOLUTE pidl, SIGDN nName,
+                                              PWSTR* ppszName) {
+    const std::wstring folder = s_pCurrent->m_folder.wstring();
+    if (folder.size() < MAX_PATH)
+        return ::SHGetNameFromIDList(pidl, nName, ppszName);
+    const std::size_t nBytes = (folder.size() + 1) * sizeof(wchar_t);
+    *ppszName = static_cast<PWSTR>(::CoTaskMemAlloc(nBytes));
+    std::memcpy(*ppszName, folder.c_str(), nBytes);
+    return S_OK;
 }
 
 HANDLE WINAPI CDialogHarness::CreateThreadSeam(LPSECURITY_ATTRIBUTES pSecurity, SIZE_T nStack,

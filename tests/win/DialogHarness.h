@@ -81,6 +81,7 @@ private:
     static int WINAPI MessageBoxSeam(HWND, LPCWSTR, LPCWSTR, UINT);
     static BOOL WINAPI OpenSeam(LPOPENFILENAMEW);
     static PIDLIST_ABSOLUTE WINAPI FolderSeam(LPBROWSEINFOW);
+    static HRESULT WINAPI FolderNameSeam(PCIDLIST_ABSOLUTE, SIGDN, PWSTR*);
     static HANDLE WINAPI CreateThreadSeam(LPSECURITY_ATTRIBUTES, SIZE_T, LPTHREAD_START_ROUTINE,
                                           LPVOID, DWORD, LPDWORD);
 

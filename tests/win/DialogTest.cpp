@@ -8,6 +8,7 @@
 
 #include <cstring>
 #include <random>
+#include <utility>
 
 namespace {
 
@@ -82,6 +83,18 @@ TEST(MainDialog, ConversionAndDuplicateAdjustment) {
     EXPECT_EQ(ReadBytes(target), CrLf({strRow + "?mode=new", "http://b.jp/"}));
     EXPECT_EQ(h.ListCount(IDC_LIST_OUT), 2);
     EXPECT_EQ(h.ListText(IDC_LIST_OUT, 1), L"http://b.jp/");
+
+    // A folder deeper than MAX_PATH is taken whole, and saved into.
+    std::filesystem::path deep = dir.Path();
+    for (wchar_t ch : {L'a', L'b'})
+        ASSERT_TRUE(
+            ::CreateDirectoryW(LongPathForm(deep /= std::wstring(150, ch)).c_str(), nullptr));
+    h.ChooseFolder(deep);
+    EXPECT_EQ(h.Text(IDC_DEST_PATH), deep.wstring() + L"\\urls.txt");
+    EXPECT_EQ(h.RunJob(IDC_DEDUP), BoxTexts{kDedupDone});
+    EXPECT_EQ(ReadBytes(LongPathForm(deep / "urls.txt")), ReadBytes(target));
+    for (::DeleteFileW(LongPathForm(deep / "urls.txt").c_str()); deep != dir.Path();)
+        ::RemoveDirectoryW(LongPathForm(std::exchange(deep, deep.parent_path())).c_str());
 
     // An edited save path field is where the jobs write; an empty one stops them.
     ::SetWindowTextW(h.Item(IDC_DEST_PATH), L"");
@@ -177,8 +190,24 @@ void Drop(const CDialogHarness& h, const std::vector<std::filesystem::path>& pat
     h.Send(WM_DROPFILES, reinterpret_cast<WPARAM>(hDrop));
 }
 
-// A file dropped from Explorer is chosen as "・・・" chooses it, and not loaded; UTF-8
-// rows then show decoded, each list by its rows' own code.
+// A shortcut as Explorer saves one, through the shell's own interface.
+void MakeShortcut(const std::filesystem::path& shortcut, const std::filesystem::path& target) {
+    const HRESULT hrInit = ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    IShellLinkW* pLink = nullptr;
+    IPersistFile* pFile = nullptr;
+    ASSERT_HRESULT_SUCCEEDED(::CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER,
+                                                IID_IShellLinkW, reinterpret_cast<void**>(&pLink)));
+    pLink->SetPath(target.c_str());
+    pLink->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&pFile));
+    EXPECT_HRESULT_SUCCEEDED(pFile->Save(shortcut.c_str(), TRUE));
+    pFile->Release();
+    pLink->Release();
+    if (SUCCEEDED(hrInit))
+        ::CoUninitialize();
+}
+
+// A file dropped from Explorer is chosen as "・・・" chooses it, and not loaded, a shortcut
+// as the file it points to; UTF-8 rows then show decoded, each list by its rows' own code.
 TEST(MainDialog, DroppedFilesAndUtf8Rows) {
     CTempDir temp;
     const std::filesystem::path dir = temp.Path();
@@ -192,9 +221,15 @@ TEST(MainDialog, DroppedFilesAndUtf8Rows) {
     h.ChooseFolder(dir / L"フォルダ");
     h.RunJob(IDC_CONVERT);
 
-    // A folder first, or a drop while a job runs, changes nothing.
-    Drop(h, {dir / L"フォルダ", utf8});
-    EXPECT_EQ(h.Text(IDC_DATA_PATH), (dir / "sjis.txt").wstring());
+    // A folder first, a shortcut to a folder, to nothing, or that is none, or a drop while
+    // a job runs, changes nothing.
+    MakeShortcut(dir / "folder.lnk", dir / L"フォルダ");
+    MakeShortcut(dir / "gone.lnk", dir / "gone.txt");
+    WriteBytes(dir / "none.lnk", "not a shortcut");
+    for (const wchar_t* pszFirst : {L"フォルダ", L"folder.lnk", L"gone.lnk", L"none.lnk"}) {
+        Drop(h, {dir / pszFirst, utf8});
+        EXPECT_EQ(h.Text(IDC_DATA_PATH), (dir / "sjis.txt").wstring()) << pszFirst;
+    }
     h.m_bHoldBoxes = true;
     h.Click(IDC_LOAD);
     ASSERT_TRUE(h.WaitForBox());
@@ -205,19 +240,21 @@ TEST(MainDialog, DroppedFilesAndUtf8Rows) {
     EXPECT_EQ(h.ListCount(IDC_LIST_IN), 2);
     EXPECT_EQ(h.Text(IDC_DATA_PATH), (dir / "sjis.txt").wstring());
 
-    // Of several files the first is taken.
-    Drop(h, {utf8, dir / "sjis.txt"});
+    // Of several files the first is taken; the save file is named after the shortcut's target.
+    MakeShortcut(dir / L"ショートカット.LNK", utf8);
+    Drop(h, {dir / L"ショートカット.LNK", dir / "sjis.txt"});
     EXPECT_EQ(h.ListCount(IDC_LIST_IN), 0);
     EXPECT_EQ(h.Text(IDC_DATA_PATH), utf8.wstring());
     h.TakeMessages();
     EXPECT_EQ(h.RunJob(IDC_LOAD), BoxTexts{L"データファイル読み込み完了 (UTF-8)"});
     EXPECT_EQ(h.ListText(IDC_LIST_IN, 0), L"h/例/regist_pernad.cgi?x");
+    h.ChooseFolder(dir / L"フォルダ");
     h.RunJob(IDC_CONVERT);
     // The first output row came from the Shift-JIS file, the second from the UTF-8 one; the
     // save file of both is UTF-8 throughout.
     EXPECT_EQ(h.ListText(IDC_LIST_OUT, 0), L"h/例/regist_pernad.cgi");
     EXPECT_EQ(h.ListText(IDC_LIST_OUT, 1), L"h/例/regist_pernad.cgi");
-    EXPECT_EQ(ReadBytes(dir / L"フォルダ" / "sjis.txt"),
+    EXPECT_EQ(ReadBytes(dir / L"フォルダ" / L"例 utf8.txt"),
               "\xEF\xBB\xBF" +
                   CrLf({"h/\xE4\xBE\x8B/regist_pernad.cgi", "h/\xE4\xBE\x8B/regist_pernad.cgi"}));
 }
