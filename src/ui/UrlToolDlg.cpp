@@ -15,9 +15,7 @@
 #include <shlobj.h>
 
 #include <algorithm>
-#include <cwchar>
 #include <iterator>
-#include <new>
 
 namespace {
 
@@ -34,8 +32,9 @@ int StepIndex(int nId) {
 // The worker entry for one job: runs the job, then tells the dialog that it has ended.
 template <UINT (*pfnJob)(LPVOID)> UINT JobWorker(LPVOID pForm) {
     pfnJob(pForm);
-    CToolForm* pToolForm = static_cast<CToolForm*>(pForm);
-    static_cast<CUrlToolDlg*>(pToolForm)->PostMessage(WM_APP_JOB_ENDED, 0);
+    static_cast<CWindowForm*>(static_cast<CToolForm*>(pForm))
+        ->Dialog()
+        .PostMessage(WM_APP_JOB_ENDED, 0);
     return 0;
 }
 
@@ -52,14 +51,6 @@ struct SUrlToolDlgMap {
         OnClicked(IDC_CONVERT, &CUrlToolDlg::OnConvert),
         OnClicked(IDC_CLEAR, &CUrlToolDlg::OnClear),
         OnClicked(IDC_DEDUP, &CUrlToolDlg::OnDedup),
-        OnNotify(LVN_GETDISPINFOW, IDC_LIST_IN, &CUrlToolDlg::OnGetDispInfo),
-        OnNotify(LVN_GETDISPINFOW, IDC_LIST_OUT, &CUrlToolDlg::OnGetDispInfo),
-        OnMessage(WM_APP_APPEND_ROWS, &CUrlToolDlg::OnAppendRows),
-        OnMessage(WM_APP_REPLACE_ROWS, &CUrlToolDlg::OnReplaceRows),
-        OnMessage(WM_APP_TRUNCATE_ROWS, &CUrlToolDlg::OnTruncateRows),
-        OnMessage(WM_APP_SET_ROWS_CODE, &CUrlToolDlg::OnSetRowsCode),
-        OnMessage(WM_APP_RESERVE_ROWS, &CUrlToolDlg::OnReserveRows),
-        OnMessage(WM_APP_SCROLL_TO_END, &CUrlToolDlg::OnScrollToEnd),
         OnMessage(WM_APP_ENABLE_BUTTON, &CUrlToolDlg::OnEnableButton),
         OnMessage(WM_APP_JOB_ENDED, &CUrlToolDlg::OnJobEnded),
         OnMessage(WM_DROPFILES, &CUrlToolDlg::OnDropFiles),
@@ -80,7 +71,9 @@ bool CUrlToolDlg::OnWndMsg(UINT nMsg, WPARAM wParam, LPARAM lParam, LRESULT& lRe
         lResult = 0;
         return true;
     }
-    return Dispatch(this, SUrlToolDlgMap::kMap, nMsg, wParam, lParam, lResult);
+    // The workers' rows and the list views' texts are the form's.
+    return m_form.OnWndMsg(nMsg, wParam, lParam, lResult) ||
+           Dispatch(this, SUrlToolDlgMap::kMap, nMsg, wParam, lParam, lResult);
 }
 
 void CUrlToolDlg::DoDataExchange(CDataExchange* pDX) {
@@ -126,15 +119,9 @@ void CUrlToolDlg::ResetForm() {
     SetDlgItemText(IDC_DATA_PATH, L"");
     SetDlgItemText(IDC_DEST_PATH, L"");
     SetDlgItemText(IDC_MARKER, Utf8ToWide(texts::kDefaultMarker));
-    m_rowsIn.Free();
-    ShowRowCount(ERowList::In, false);
-    m_rowsOut.Free();
-    ShowRowCount(ERowList::Out, false);
-    m_loadedCode = ETextCode::Ansi;
+    m_form.Reset();
     m_nRangeMin = 0;
-    m_nLastRow = 0;
     m_strDataName.clear();
-    m_strDataPath.clear();
 }
 
 void CUrlToolDlg::UpdateButtons() {
@@ -148,38 +135,16 @@ void CUrlToolDlg::UpdateButtons() {
                          MF_BYCOMMAND | (m_bJobRunning ? MF_GRAYED : MF_ENABLED));
 }
 
-void CUrlToolDlg::ShowRowCount(ERowList list, bool bScrollToEnd) {
-    const std::size_t nList = static_cast<std::size_t>(list);
-    const std::size_t nCount = Rows(list).Count();
-    if (nCount != ListOf(list).GetItemCount())
-        ListOf(list).SetItemCount(nCount);
-    // Scrolling redraws the list and its scroll bar, which under some systems takes as
-    // long again as the count; as a message of its own it lets the window answer between.
-    if (bScrollToEnd && nCount > 0 && !m_bScrollPending[nList]) {
-        m_bScrollPending[nList] = true;
-        PostMessage(WM_APP_SCROLL_TO_END, static_cast<WPARAM>(list));
-    }
-}
-
-LRESULT CUrlToolDlg::OnScrollToEnd(WPARAM wParam, LPARAM) {
-    const ERowList list = static_cast<ERowList>(wParam);
-    m_bScrollPending[static_cast<std::size_t>(list)] = false;
-    const std::size_t nCount = ListOf(list).GetItemCount();
-    if (nCount > 0)
-        ListOf(list).EnsureVisible(static_cast<int>(nCount - 1), true);
-    return 0;
-}
-
 // ---- handlers ----
 
 void CUrlToolDlg::OnClear() {
     ResetForm();
     ClearUnique();
-    m_arrChosenData.clear();
+    m_form.m_arrChosenData.clear();
 }
 
 void CUrlToolDlg::OnBrowseData() {
-    EmptyInputForChoice();
+    m_form.EmptyInputForChoice();
 
     std::wstring strFile(32768, L'\0');
     OPENFILENAMEW ofn{};
@@ -195,23 +160,15 @@ void CUrlToolDlg::OnBrowseData() {
     ChooseDataFile(strFile.c_str());
 }
 
-// Until a load completes, the jobs have no rows of the file chosen to work on, and an earlier
-// file's output would be saved under its name.
-void CUrlToolDlg::EmptyInputForChoice() {
-    m_rowsIn.Free();
-    ShowRowCount(ERowList::In, false);
-    m_loadedCode.reset();
-}
-
 void CUrlToolDlg::ChooseDataFile(const std::filesystem::path& path) {
-    m_strDataPath = path;
-    m_strDataName = m_strDataPath.filename().wstring();
+    m_form.m_strDataPath = path;
+    m_strDataName = path.filename().wstring();
     // Each file once, however often it is chosen: every save checks them all.
-    if (std::find(m_arrChosenData.begin(), m_arrChosenData.end(), m_strDataPath) ==
-        m_arrChosenData.end())
-        m_arrChosenData.push_back(m_strDataPath);
+    std::vector<std::filesystem::path>& chosen = m_form.m_arrChosenData;
+    if (std::find(chosen.begin(), chosen.end(), path) == chosen.end())
+        chosen.push_back(path);
     UpdateData(false); // changes nothing, as it always has (docs/BEHAVIOUR.md)
-    SetDlgItemText(IDC_DATA_PATH, m_strDataPath.wstring());
+    SetDlgItemText(IDC_DATA_PATH, path.wstring());
     EnableButton(IDC_LOAD);
 }
 
@@ -223,7 +180,7 @@ void CUrlToolDlg::ChooseDroppedFile(const std::filesystem::path& dropped) {
     if (path.empty() ||
         (dwAttributes != INVALID_FILE_ATTRIBUTES && (dwAttributes & FILE_ATTRIBUTE_DIRECTORY)))
         return; // a folder holds no rows
-    EmptyInputForChoice();
+    m_form.EmptyInputForChoice();
     ChooseDataFile(path);
 }
 
@@ -270,8 +227,8 @@ void CUrlToolDlg::OnBrowseDest() {
 void CUrlToolDlg::StartJob(AFX_THREADPROC pfnWorker) {
     m_bJobRunning = true;
     UpdateButtons();
-    CWinThread* pThread =
-        AfxBeginThread(pfnWorker, static_cast<CToolForm*>(this), 0, 0, CREATE_SUSPENDED, nullptr);
+    CWinThread* pThread = AfxBeginThread(pfnWorker, static_cast<CToolForm*>(&m_form), 0, 0,
+                                         CREATE_SUSPENDED, nullptr);
     if (pThread == nullptr) {
         m_bJobRunning = false;
         UpdateButtons();
@@ -288,7 +245,7 @@ void CUrlToolDlg::StartLoadJob() {
 
 void CUrlToolDlg::StartConvertJob() {
     ResetProgress();
-    SetProgressRange(m_nLastRow);
+    SetProgressRange(m_form.m_nLastRow);
     StartJob(JobWorker<ConvertThreadProc>);
 }
 
@@ -304,110 +261,11 @@ void CUrlToolDlg::SetProgressRange(int nMax) {
 
 // ---- the form, from the worker's side ----
 
-void CUrlToolDlg::AppendRows(ERowList list, const CRowList& batch) {
-    if (SendMessage(WM_APP_APPEND_ROWS, static_cast<WPARAM>(list),
-                    reinterpret_cast<LPARAM>(&batch)) != 0)
-        throw std::bad_alloc();
-}
-
-void CUrlToolDlg::ReplaceRows(ERowList list, CRowList&& rows) {
-    SendMessage(WM_APP_REPLACE_ROWS, static_cast<WPARAM>(list), reinterpret_cast<LPARAM>(&rows));
-}
-
-void CUrlToolDlg::TruncateRows(ERowList list, std::size_t nCount) {
-    SendMessage(WM_APP_TRUNCATE_ROWS, static_cast<WPARAM>(list), static_cast<LPARAM>(nCount));
-}
-
-void CUrlToolDlg::ReserveRows(ERowList list, std::size_t nBytes, std::size_t nRows) {
-    SRowsRoom room{nBytes, nRows};
-    SendMessage(WM_APP_RESERVE_ROWS, static_cast<WPARAM>(list), reinterpret_cast<LPARAM>(&room));
-}
-
-void CUrlToolDlg::SetProgressPos(int nPos) {
-    const ULONGLONG nNow = ::GetTickCount64();
-    if (nNow - m_nLastProgress >= kProgressEveryMs) {
-        m_progress.SetPos(nPos);
-        m_nLastProgress = nNow;
-        m_nProgressPending = -1;
-    } else {
-        m_nProgressPending = nPos; // shown when the job ends, if nothing comes after it
-    }
-}
-
-void CUrlToolDlg::SetRowsCode(ERowList list, std::size_t nFirst, ETextCode code) {
-    SRowsCode change{nFirst, code};
-    SendMessage(WM_APP_SET_ROWS_CODE, static_cast<WPARAM>(list), reinterpret_cast<LPARAM>(&change));
-}
-
-std::filesystem::path CUrlToolDlg::GetSavePath() {
-    return GetDlgItemText(IDC_DEST_PATH);
-}
-
-std::string CUrlToolDlg::GetMarker(ETextCode code) {
-    const std::wstring strMarker = GetDlgItemText(IDC_MARKER);
-    return IsUtf8(code) ? WideToUtf8(strMarker) : WideToAnsi(strMarker);
-}
-
 void CUrlToolDlg::EnableButton(int nId) {
     SendMessage(WM_APP_ENABLE_BUTTON, static_cast<WPARAM>(nId));
 }
 
-void CUrlToolDlg::ShowMessage(std::string_view strUtf8) {
-    AfxMessageBox(strUtf8, MB_OK);
-}
-
-bool CUrlToolDlg::AskYesNo(std::string_view strUtf8) {
-    return AfxMessageBox(strUtf8, MB_YESNO | MB_DEFBUTTON2 | MB_ICONQUESTION) == IDYES;
-}
-
-// ---- the dialog's side of those messages ----
-
-LRESULT CUrlToolDlg::OnAppendRows(WPARAM wParam, LPARAM lParam) {
-    const ERowList list = static_cast<ERowList>(wParam);
-    try {
-        Rows(list).AppendAll(*reinterpret_cast<const CRowList*>(lParam));
-    } catch (const std::bad_alloc&) {
-        return 1;
-    }
-    // Redrawing a list costs far more than appending a batch, so the view catches up a
-    // few times a second; the job's end shows the last rows.
-    const ULONGLONG nNow = ::GetTickCount64();
-    if (nNow - m_nLastShown >= kShowEveryMs) {
-        ShowRowCount(list, true);
-        m_nLastShown = nNow;
-    }
-    return 0;
-}
-
-LRESULT CUrlToolDlg::OnReplaceRows(WPARAM wParam, LPARAM lParam) {
-    const ERowList list = static_cast<ERowList>(wParam);
-    Rows(list).Free();
-    Rows(list).Swap(*reinterpret_cast<CRowList*>(lParam));
-    ShowRowCount(list, true);
-    return 0;
-}
-
-LRESULT CUrlToolDlg::OnTruncateRows(WPARAM wParam, LPARAM lParam) {
-    const ERowList list = static_cast<ERowList>(wParam);
-    Rows(list).Truncate(static_cast<std::size_t>(lParam));
-    ShowRowCount(list, true);
-    return 0;
-}
-
-LRESULT CUrlToolDlg::OnReserveRows(WPARAM wParam, LPARAM lParam) {
-    const SRowsRoom& room = *reinterpret_cast<const SRowsRoom*>(lParam);
-    Rows(static_cast<ERowList>(wParam)).ReserveMore(room.nBytes, room.nRows);
-    return 0;
-}
-
-LRESULT CUrlToolDlg::OnSetRowsCode(WPARAM wParam, LPARAM lParam) {
-    const ERowList list = static_cast<ERowList>(wParam);
-    const SRowsCode& change = *reinterpret_cast<const SRowsCode*>(lParam);
-    Rows(list).SetCodeFrom(change.nFirst, change.code);
-    // Rows already drawn were drawn by the old code.
-    ::InvalidateRect(ListOf(list).m_hWnd, nullptr, TRUE);
-    return 0;
-}
+// ---- the dialog's side of the workers' messages ----
 
 LRESULT CUrlToolDlg::OnEnableButton(WPARAM wParam, LPARAM) {
     const int nStep = StepIndex(static_cast<int>(wParam));
@@ -423,12 +281,11 @@ LRESULT CUrlToolDlg::OnEnableButton(WPARAM wParam, LPARAM) {
 LRESULT CUrlToolDlg::OnJobEnded(WPARAM wParam, LPARAM) {
     switch (wParam) {
     case 0:
-        ShowRowCount(ERowList::In, true);
+        m_form.ShowRowCount(ERowList::In, true);
         break;
     case 1:
-        ShowRowCount(ERowList::Out, true);
-        if (const int nPos = m_nProgressPending.exchange(-1); nPos >= 0)
-            m_progress.SetPos(nPos);
+        m_form.ShowRowCount(ERowList::Out, true);
+        m_form.ShowPendingProgress();
         break;
     default:
         m_bJobRunning = false;
@@ -436,33 +293,6 @@ LRESULT CUrlToolDlg::OnJobEnded(WPARAM wParam, LPARAM) {
         return 0;
     }
     PostMessage(WM_APP_JOB_ENDED, wParam + 1);
-    return 0;
-}
-
-LRESULT CUrlToolDlg::OnGetDispInfo(WPARAM, LPARAM lParam) {
-    NMLVDISPINFOW* pInfo = reinterpret_cast<NMLVDISPINFOW*>(lParam);
-    LVITEMW& item = pInfo->item;
-    if (!(item.mask & LVIF_TEXT) || item.pszText == nullptr || item.cchTextMax <= 0)
-        return 0;
-    const ERowList list = pInfo->hdr.idFrom == IDC_LIST_IN ? ERowList::In : ERowList::Out;
-    const CRowList& rows = Rows(list);
-    item.pszText[0] = L'\0';
-    if (item.iItem < 0 || static_cast<std::size_t>(item.iItem) >= rows.Count())
-        return 0;
-    if (item.iSubItem == 0) {
-        std::swprintf(item.pszText, static_cast<std::size_t>(item.cchTextMax), L"%d", item.iItem);
-    } else {
-        // Only what fits is converted, by the code of the row's data file: a row is drawn,
-        // never changed.
-        const std::size_t nRow = static_cast<std::size_t>(item.iItem);
-        const std::string_view row = rows.Row(nRow);
-        const std::string_view shown = row.substr(0, static_cast<std::size_t>(item.cchTextMax) - 1);
-        const UINT nCodePage = IsUtf8(rows.CodeOf(nRow)) ? CP_UTF8 : CP_ACP;
-        const int nWritten =
-            ::MultiByteToWideChar(nCodePage, 0, shown.data(), static_cast<int>(shown.size()),
-                                  item.pszText, item.cchTextMax - 1);
-        item.pszText[nWritten > 0 ? nWritten : 0] = L'\0';
-    }
     return 0;
 }
 

@@ -60,10 +60,6 @@ protected:
     // Called from a handler: the dialog manager's own processing follows the handler.
     void Default() { m_bDefault = true; }
 
-    template <class T, std::size_t N>
-    bool Dispatch(T* pThis, const SMessageMapEntry<T> (&map)[N], UINT nMsg, WPARAM wParam,
-                  LPARAM lParam, LRESULT& lResult);
-
 private:
     static INT_PTR CALLBACK DialogProc(HWND hWnd, UINT nMsg, WPARAM wParam, LPARAM lParam);
     INT_PTR HandleMessage(UINT nMsg, WPARAM wParam, LPARAM lParam);
@@ -73,9 +69,10 @@ private:
     bool m_bDefault = false;
 };
 
+// Finds the message in a class's map and runs its handler; true when one ran.
 template <class T, std::size_t N>
-bool CDialog::Dispatch(T* pThis, const SMessageMapEntry<T> (&map)[N], UINT nMsg, WPARAM wParam,
-                       LPARAM lParam, LRESULT& lResult) {
+bool Dispatch(T* pThis, const SMessageMapEntry<T> (&map)[N], UINT nMsg, WPARAM wParam,
+              LPARAM lParam, LRESULT& lResult) {
     for (const SMessageMapEntry<T>& entry : map) {
         if (entry.nMessage != nMsg)
             continue;

@@ -329,8 +329,8 @@ TEST(Races, RandomClicksWhileJobsRun) {
         click(kButtons[rng() % std::size(kButtons)], false);
         // Clicks land while the job still works, too.
         for (int nMore = static_cast<int>(rng() % 3); nMore > 0; --nMore)
-            click(kButtons[rng() % std::size(kButtons)], h.Form().IsJobRunning());
-        if (!h.Form().IsJobRunning())
+            click(kButtons[rng() % std::size(kButtons)], h.Dialog().IsJobRunning());
+        if (!h.Dialog().IsJobRunning())
             continue;
         ASSERT_TRUE(h.WaitForBox()) << "the job shows no message box; click " << nClick;
         ++nJobs;

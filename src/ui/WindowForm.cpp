@@ -1,0 +1,211 @@
+#include "WindowForm.h"
+
+#include "UrlToolDlg.h"
+#include "WorkerMessages.h"
+#include "res/resource.h"
+#include "win/App.h"
+#include "win/Text.h"
+
+#include <cwchar>
+#include <new>
+#include <utility>
+
+struct SWindowFormMap {
+    static constexpr SMessageMapEntry<CWindowForm> kMap[] = {
+        OnNotify(LVN_GETDISPINFOW, IDC_LIST_IN, &CWindowForm::OnGetDispInfo),
+        OnNotify(LVN_GETDISPINFOW, IDC_LIST_OUT, &CWindowForm::OnGetDispInfo),
+        OnMessage(WM_APP_APPEND_ROWS, &CWindowForm::OnAppendRows),
+        OnMessage(WM_APP_REPLACE_ROWS, &CWindowForm::OnReplaceRows),
+        OnMessage(WM_APP_TRUNCATE_ROWS, &CWindowForm::OnTruncateRows),
+        OnMessage(WM_APP_SET_ROWS_CODE, &CWindowForm::OnSetRowsCode),
+        OnMessage(WM_APP_RESERVE_ROWS, &CWindowForm::OnReserveRows),
+        OnMessage(WM_APP_SCROLL_TO_END, &CWindowForm::OnScrollToEnd),
+    };
+};
+
+bool CWindowForm::OnWndMsg(UINT nMsg, WPARAM wParam, LPARAM lParam, LRESULT& lResult) {
+    return Dispatch(this, SWindowFormMap::kMap, nMsg, wParam, lParam, lResult);
+}
+
+const CListCtrl& CWindowForm::ListOf(ERowList list) const {
+    return list == ERowList::In ? m_dlg.m_listIn : m_dlg.m_listOut;
+}
+
+void CWindowForm::Reset() {
+    m_rowsIn.Free();
+    ShowRowCount(ERowList::In, false);
+    m_rowsOut.Free();
+    ShowRowCount(ERowList::Out, false);
+    m_loadedCode = ETextCode::Ansi;
+    m_nLastRow = 0;
+    m_strDataPath.clear();
+}
+
+void CWindowForm::EmptyInputForChoice() {
+    m_rowsIn.Free();
+    ShowRowCount(ERowList::In, false);
+    m_loadedCode.reset();
+}
+
+void CWindowForm::ShowPendingProgress() {
+    if (const int nPos = m_nProgressPending.exchange(-1); nPos >= 0)
+        m_dlg.m_progress.SetPos(nPos);
+}
+
+void CWindowForm::EnableSaveFolderChoice() {
+    m_dlg.SendMessage(WM_APP_ENABLE_BUTTON, static_cast<WPARAM>(IDC_BROWSE_DEST));
+}
+
+// ---- the form, from the worker's side ----
+
+void CWindowForm::AppendRows(ERowList list, const CRowList& batch) {
+    if (m_dlg.SendMessage(WM_APP_APPEND_ROWS, static_cast<WPARAM>(list),
+                          reinterpret_cast<LPARAM>(&batch)) != 0)
+        throw std::bad_alloc();
+}
+
+void CWindowForm::ReplaceRows(ERowList list, CRowList&& rows) {
+    m_dlg.SendMessage(WM_APP_REPLACE_ROWS, static_cast<WPARAM>(list),
+                      reinterpret_cast<LPARAM>(&rows));
+}
+
+void CWindowForm::TruncateRows(ERowList list, std::size_t nCount) {
+    m_dlg.SendMessage(WM_APP_TRUNCATE_ROWS, static_cast<WPARAM>(list), static_cast<LPARAM>(nCount));
+}
+
+void CWindowForm::ReserveRows(ERowList list, std::size_t nBytes, std::size_t nRows) {
+    SRowsRoom room{nBytes, nRows};
+    m_dlg.SendMessage(WM_APP_RESERVE_ROWS, static_cast<WPARAM>(list),
+                      reinterpret_cast<LPARAM>(&room));
+}
+
+void CWindowForm::SetProgressPos(int nPos) {
+    const ULONGLONG nNow = ::GetTickCount64();
+    if (nNow - m_nLastProgress >= kProgressEveryMs) {
+        m_dlg.m_progress.SetPos(nPos);
+        m_nLastProgress = nNow;
+        m_nProgressPending = -1;
+    } else {
+        m_nProgressPending = nPos; // shown when the job ends, if nothing comes after it
+    }
+}
+
+void CWindowForm::SetRowsCode(ERowList list, std::size_t nFirst, ETextCode code) {
+    SRowsCode change{nFirst, code};
+    m_dlg.SendMessage(WM_APP_SET_ROWS_CODE, static_cast<WPARAM>(list),
+                      reinterpret_cast<LPARAM>(&change));
+}
+
+std::filesystem::path CWindowForm::GetSavePath() {
+    return m_dlg.GetDlgItemText(IDC_DEST_PATH);
+}
+
+std::string CWindowForm::GetMarker(ETextCode code) {
+    const std::wstring strMarker = m_dlg.GetDlgItemText(IDC_MARKER);
+    return IsUtf8(code) ? WideToUtf8(strMarker) : WideToAnsi(strMarker);
+}
+
+void CWindowForm::ShowMessage(std::string_view strUtf8) {
+    AfxMessageBox(strUtf8, MB_OK);
+}
+
+bool CWindowForm::AskYesNo(std::string_view strUtf8) {
+    return AfxMessageBox(strUtf8, MB_YESNO | MB_DEFBUTTON2 | MB_ICONQUESTION) == IDYES;
+}
+
+// ---- the dialog's side of those messages ----
+
+LRESULT CWindowForm::OnAppendRows(WPARAM wParam, LPARAM lParam) {
+    const ERowList list = static_cast<ERowList>(wParam);
+    try {
+        Rows(list).AppendAll(*reinterpret_cast<const CRowList*>(lParam));
+    } catch (const std::bad_alloc&) {
+        return 1;
+    }
+    // Redrawing a list costs far more than appending a batch, so the view catches up a
+    // few times a second; the job's end shows the last rows.
+    const ULONGLONG nNow = ::GetTickCount64();
+    if (nNow - m_nLastShown >= kShowEveryMs) {
+        ShowRowCount(list, true);
+        m_nLastShown = nNow;
+    }
+    return 0;
+}
+
+LRESULT CWindowForm::OnReplaceRows(WPARAM wParam, LPARAM lParam) {
+    const ERowList list = static_cast<ERowList>(wParam);
+    SFormState::ReplaceRows(list, std::move(*reinterpret_cast<CRowList*>(lParam)));
+    ShowRowCount(list, true);
+    return 0;
+}
+
+LRESULT CWindowForm::OnTruncateRows(WPARAM wParam, LPARAM lParam) {
+    const ERowList list = static_cast<ERowList>(wParam);
+    Rows(list).Truncate(static_cast<std::size_t>(lParam));
+    ShowRowCount(list, true);
+    return 0;
+}
+
+LRESULT CWindowForm::OnReserveRows(WPARAM wParam, LPARAM lParam) {
+    const SRowsRoom& room = *reinterpret_cast<const SRowsRoom*>(lParam);
+    Rows(static_cast<ERowList>(wParam)).ReserveMore(room.nBytes, room.nRows);
+    return 0;
+}
+
+LRESULT CWindowForm::OnSetRowsCode(WPARAM wParam, LPARAM lParam) {
+    const ERowList list = static_cast<ERowList>(wParam);
+    const SRowsCode& change = *reinterpret_cast<const SRowsCode*>(lParam);
+    Rows(list).SetCodeFrom(change.nFirst, change.code);
+    // Rows already drawn were drawn by the old code.
+    ::InvalidateRect(ListOf(list).m_hWnd, nullptr, TRUE);
+    return 0;
+}
+
+LRESULT CWindowForm::OnGetDispInfo(WPARAM, LPARAM lParam) {
+    NMLVDISPINFOW* pInfo = reinterpret_cast<NMLVDISPINFOW*>(lParam);
+    LVITEMW& item = pInfo->item;
+    if (!(item.mask & LVIF_TEXT) || item.pszText == nullptr || item.cchTextMax <= 0)
+        return 0;
+    const ERowList list = pInfo->hdr.idFrom == IDC_LIST_IN ? ERowList::In : ERowList::Out;
+    const CRowList& rows = Rows(list);
+    item.pszText[0] = L'\0';
+    if (item.iItem < 0 || static_cast<std::size_t>(item.iItem) >= rows.Count())
+        return 0;
+    if (item.iSubItem == 0) {
+        std::swprintf(item.pszText, static_cast<std::size_t>(item.cchTextMax), L"%d", item.iItem);
+    } else {
+        // Only what fits is converted, by the code of the row's data file: a row is drawn,
+        // never changed.
+        const std::size_t nRow = static_cast<std::size_t>(item.iItem);
+        const std::string_view row = rows.Row(nRow);
+        const std::string_view shown = row.substr(0, static_cast<std::size_t>(item.cchTextMax) - 1);
+        const UINT nCodePage = IsUtf8(rows.CodeOf(nRow)) ? CP_UTF8 : CP_ACP;
+        const int nWritten =
+            ::MultiByteToWideChar(nCodePage, 0, shown.data(), static_cast<int>(shown.size()),
+                                  item.pszText, item.cchTextMax - 1);
+        item.pszText[nWritten > 0 ? nWritten : 0] = L'\0';
+    }
+    return 0;
+}
+
+void CWindowForm::ShowRowCount(ERowList list, bool bScrollToEnd) {
+    const std::size_t nList = static_cast<std::size_t>(list);
+    const std::size_t nCount = Rows(list).Count();
+    if (nCount != ListOf(list).GetItemCount())
+        ListOf(list).SetItemCount(nCount);
+    // Scrolling redraws the list and its scroll bar, which under some systems takes as
+    // long again as the count; as a message of its own it lets the window answer between.
+    if (bScrollToEnd && nCount > 0 && !m_bScrollPending[nList]) {
+        m_bScrollPending[nList] = true;
+        m_dlg.PostMessage(WM_APP_SCROLL_TO_END, static_cast<WPARAM>(list));
+    }
+}
+
+LRESULT CWindowForm::OnScrollToEnd(WPARAM wParam, LPARAM) {
+    const ERowList list = static_cast<ERowList>(wParam);
+    m_bScrollPending[static_cast<std::size_t>(list)] = false;
+    const std::size_t nCount = ListOf(list).GetItemCount();
+    if (nCount > 0)
+        ListOf(list).EnsureVisible(static_cast<int>(nCount - 1), true);
+    return 0;
+}
