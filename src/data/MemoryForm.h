@@ -9,9 +9,8 @@
 #include <string>
 #include <vector>
 
-class CMemoryForm : public CToolForm, public SFormState {
+class CMemoryForm : public CStateForm {
 public:
-    const CRowList& GetRows(ERowList list) override { return Rows(list); }
     void AppendRows(ERowList list, const CRowList& batch) override { Rows(list).AppendAll(batch); }
     void ReplaceRows(ERowList list, CRowList&& rows) override {
         SFormState::ReplaceRows(list, std::move(rows));
@@ -34,18 +33,12 @@ public:
     void ShowMessage(std::string_view strUtf8) override { m_messages.emplace_back(strUtf8); }
     bool AskYesNo(std::string_view strUtf8) override;
 
-    std::filesystem::path GetDataPath() override { return m_strDataPath; }
     // One data file a run, as in kelvane-cli; none to guard when a stream takes its place.
     std::vector<std::filesystem::path> GetChosenDataFiles() override {
         if (m_bDataFromStdin || m_bSaveToStdout)
             return {};
         return {m_strDataPath};
     }
-    int GetLastRow() override { return m_nLastRow; }
-    void SetLastRow(int nLastRow) override { m_nLastRow = nLastRow; }
-    std::optional<ETextCode> GetLoadedCode() override { return m_loadedCode; }
-    void SetLoadedCode(ETextCode code) override { m_loadedCode = code; }
-    CUniqueRows& GetUnique() override { return m_arrUnique; }
     const CLeadByteRule& GetLeadBytes() override { return m_leadBytes; }
     EEncodingRule GetEncodingRule() override { return m_encodingRule; }
     // Standard input when m_bDataFromStdin, else the file.

@@ -78,3 +78,15 @@ public:
     // Where a save file's bytes go: the file at path, replaced whole on success.
     virtual std::unique_ptr<CSaveTarget> MakeSaveTarget(const std::filesystem::path& path);
 };
+
+// A form that keeps its state in SFormState: the state's own calls, alike in every such form.
+class CStateForm : public CToolForm, public SFormState {
+public:
+    const CRowList& GetRows(ERowList list) override { return Rows(list); }
+    std::filesystem::path GetDataPath() override { return m_strDataPath; }
+    int GetLastRow() override { return m_nLastRow; }
+    void SetLastRow(int nLastRow) override { m_nLastRow = nLastRow; }
+    std::optional<ETextCode> GetLoadedCode() override { return m_loadedCode; }
+    void SetLoadedCode(ETextCode code) override { m_loadedCode = code; }
+    CUniqueRows& GetUnique() override { return m_arrUnique; }
+};

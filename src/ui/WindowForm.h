@@ -24,14 +24,13 @@
 
 class CUrlToolDlg;
 
-class CWindowForm : public CToolForm, public SFormState {
+class CWindowForm : public CStateForm {
 public:
     explicit CWindowForm(CUrlToolDlg& dlg) : m_dlg(dlg) {}
     CWindowForm(const CWindowForm&) = delete;
     CWindowForm& operator=(const CWindowForm&) = delete;
 
     // ---- the form, as the jobs see it (any thread) ----
-    const CRowList& GetRows(ERowList list) override { return Rows(list); }
     void AppendRows(ERowList list, const CRowList& batch) override;
     void ReplaceRows(ERowList list, CRowList&& rows) override;
     void TruncateRows(ERowList list, std::size_t nCount) override;
@@ -43,13 +42,7 @@ public:
     void SetProgressPos(int nPos) override;
     void ShowMessage(std::string_view strUtf8) override;
     bool AskYesNo(std::string_view strUtf8) override;
-    std::filesystem::path GetDataPath() override { return m_strDataPath; }
     std::vector<std::filesystem::path> GetChosenDataFiles() override { return m_arrChosenData; }
-    int GetLastRow() override { return m_nLastRow; }
-    void SetLastRow(int nLastRow) override { m_nLastRow = nLastRow; }
-    std::optional<ETextCode> GetLoadedCode() override { return m_loadedCode; }
-    void SetLoadedCode(ETextCode code) override { m_loadedCode = code; }
-    CUniqueRows& GetUnique() override { return m_arrUnique; }
     const CLeadByteRule& GetLeadBytes() override { return m_leadBytes; }
 
     // ---- the dialog's thread ----
