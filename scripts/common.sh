@@ -17,6 +17,32 @@ PACKAGES=(
 
 log() { printf '\n== %s\n' "$*"; }
 
+# What the run must undo however it ends (a failure, Ctrl-C, a kill): each thing that
+# needs undoing registers it with on_exit CMD [ARGS...] as it starts. The commands run
+# newest first, each whatever the others did, from this one EXIT trap; a script that
+# sources this file never sets a trap of its own, or the list would be lost.
+ON_EXIT=()
+on_exit() {
+    ON_EXIT=("$(printf '%q ' "$@")" "${ON_EXIT[@]}")
+}
+run_on_exit() {
+    local cmd
+    for cmd in "${ON_EXIT[@]}"; do
+        eval "$cmd" || true
+    done
+    ON_EXIT=()
+}
+trap run_on_exit EXIT
+# Bash runs the EXIT trap on a signal only when the signal makes it exit.
+trap 'exit 129' HUP
+trap 'exit 130' INT
+trap 'exit 143' TERM
+# stop_child PID: ends a program this shell started, and waits until it has gone.
+stop_child() {
+    kill "$1" 2>/dev/null || return 0
+    wait "$1" 2>/dev/null || true
+}
+
 install_missing() {
     local missing=() sudo=()
     [ "$(id -u)" = 0 ] || sudo=(sudo)
@@ -88,25 +114,37 @@ windows_path() {
     printf 'Z:%s' "${1//\//\\}"
 }
 
-# A display for the window: the user's own, or a private Xvfb.
-XVFB_PID=
+# A display for the window: the user's own, or a private Xvfb. Xvfb picks a free
+# display itself and writes its number once it takes clients, so that two runs side
+# by side never start on the same one.
 ensure_display() {
     if [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then
         return 0
     fi
-    local n
-    for n in $(seq 91 120); do
-        [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ] || break
-    done
-    Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
-    XVFB_PID=$!
-    export DISPLAY=":$n"
-    for _ in $(seq 50); do
-        xdpyinfo >/dev/null 2>&1 && return 0
+    local numfile pid n=
+    numfile=$(mktemp)
+    on_exit rm -f "$numfile"
+    Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$numfile" >/dev/null 2>&1 &
+    pid=$!
+    on_exit stop_child "$pid"
+    for _ in $(seq 100); do
+        # A line only when it is whole: the number and its newline.
+        if read -r n <"$numfile"; then
+            export DISPLAY=":$n"
+            return 0
+        fi
+        kill -0 "$pid" 2>/dev/null || break
         sleep 0.1
     done
     echo "Xvfb did not start" >&2
     return 1
+}
+
+# stop_prefix_server PREFIX: ends the programs and the server of a prefix, and waits
+# until they have gone.
+stop_prefix_server() {
+    WINEPREFIX=$1 wineserver -k 2>/dev/null || true
+    WINEPREFIX=$1 wineserver -w
 }
 
 # A test prefix: made once, then kept; a window manager is not needed.
@@ -123,7 +161,7 @@ make_wineprefix() {
         WINEPREFIX="$prefix" "$loader" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
         # The dialogs ask for ＭＳ Ｐゴシック; IPA's proportional Gothic has the same metrics.
         WINEPREFIX="$prefix" "$loader" reg add 'HKCU\Software\Wine\Fonts\Replacements' /v 'ＭＳ Ｐゴシック' /d 'IPAPGothic' /f >/dev/null 2>&1
-        WINEPREFIX="$prefix" wineserver -k; sleep 1 # the registry is written when the server ends
+        stop_prefix_server "$prefix" # the registry is written when the server ends
         touch "$prefix/.kelvane-ready"
     fi
 }
@@ -144,24 +182,15 @@ ensure_wineprefix32() {
 # would leave CTest waiting for it; so they are started here, writing nowhere.
 # serve_prefix PREFIX LOADER: does that for one prefix.
 serve_prefix() {
+    on_exit stop_prefix_server "$1"
     WINEPREFIX=$1 wineserver -p
     WINEPREFIX=$1 "$2" cmd /c exit </dev/null >/dev/null 2>&1
 }
 start_wineserver() {
-    trap 'stop_wineserver' EXIT
     serve_prefix "$KELVANE_WINEPREFIX" /usr/lib/wine/wine64
 }
 start_wineserver32() {
     serve_prefix "$KELVANE_WINEPREFIX32" /usr/lib/wine/wine
-}
-stop_wineserver() {
-    WINEPREFIX=$KELVANE_WINEPREFIX wineserver -k 2>/dev/null || true
-    [ ! -d "$KELVANE_WINEPREFIX32" ] || WINEPREFIX=$KELVANE_WINEPREFIX32 wineserver -k 2>/dev/null || true
-    if [ -n "${SMALL_DISK:-}" ]; then
-        umount "$SMALL_DISK" 2>/dev/null || true
-        rm -f "$KELVANE_WINEPREFIX/dosdevices/s:" "$KELVANE_WINEPREFIX32/dosdevices/s:"
-    fi
-    [ -z "$XVFB_PID" ] || kill "$XVFB_PID" 2>/dev/null || true
 }
 
 # The i686 Kelvane.exe must be a 32-bit GUI program that may use 4 GB and imports
@@ -211,15 +240,21 @@ fuzz_all() {
 }
 
 # A 64 KB file system as drive S: for the full-disk test under Wine (root only).
-SMALL_DISK=
+# Map it after the prefixes are made and before their servers start: the clean-up
+# then unmounts it once the servers have gone.
 map_small_drive() {
     [ "$(id -u)" = 0 ] || return 0
-    SMALL_DISK=$BUILD/smalldisk
-    mkdir -p "$SMALL_DISK"
-    mountpoint -q "$SMALL_DISK" || mount -t tmpfs -o size=64k tmpfs "$SMALL_DISK" || { SMALL_DISK=; return 0; }
-    local prefix
+    local disk=$BUILD/smalldisk prefix
+    mkdir -p "$disk"
+    if ! mountpoint -q "$disk"; then
+        mount -t tmpfs -o size=64k tmpfs "$disk" || return 0
+    fi
+    on_exit umount "$disk"
     for prefix in "$KELVANE_WINEPREFIX" "$KELVANE_WINEPREFIX32"; do
-        [ ! -d "$prefix/dosdevices" ] || ln -sfn "$SMALL_DISK" "$prefix/dosdevices/s:"
+        if [ -d "$prefix/dosdevices" ]; then
+            ln -sfn "$disk" "$prefix/dosdevices/s:"
+            on_exit rm -f "$prefix/dosdevices/s:"
+        fi
     done
     export KELVANE_SMALL_DRIVE='S:\'
 }
