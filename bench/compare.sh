@@ -4,19 +4,18 @@
 # memory against the file's size. The outputs are checked to agree first.
 #
 # usage: bench/compare.sh [BUILD_DIR] [LINES] [RUNS]
-set -euo pipefail
-ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
-BUILD=${1:-$ROOT/build/native}
+source "$(dirname "$0")/../scripts/common.sh"
+NATIVE=${1:-$BUILD/native}
 LINES=${2:-1000000}
 RUNS=${3:-5}
 # tmpfs where there is one, so that the disk's mood does not enter the figures.
 BASE=/dev/shm
 [ -d "$BASE" ] && [ -w "$BASE" ] || BASE=${TMPDIR:-/tmp}
 WORK=$(mktemp -d "$BASE/kelvane-bench.XXXXXX")
-trap 'rm -rf "$WORK"' EXIT
+on_exit rm -rf "$WORK"
 export LC_ALL=C
 
-"$BUILD/bench/kelvane-gen" "$WORK/urls.txt" "$LINES" 1
+"$NATIVE/bench/kelvane-gen" "$WORK/urls.txt" "$LINES" 1
 SIZE_KB=$(( $(stat -c %s "$WORK/urls.txt") / 1024 ))
 
 # best_of NAME OUT CMD...: the least wall time of RUNS runs, and the peak memory of that run.
@@ -36,7 +35,7 @@ best_of() {
     KB_OF[$name]=$kb
 }
 
-CLI=$BUILD/src/kelvane-cli
+CLI=$NATIVE/src/kelvane-cli
 best_of sed "$WORK/sed.txt" sed -n 's/\(regist_pernad\.cgi\).*/\1/p' "$WORK/urls.txt"
 best_of trim /dev/null "$CLI" trim "$WORK/urls.txt" "$WORK/trim.txt"
 best_of mawk "$WORK/mawk.txt" mawk '!seen[$0]++' "$WORK/urls.txt"
