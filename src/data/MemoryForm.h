@@ -16,9 +16,7 @@ public:
         SFormState::ReplaceRows(list, std::move(rows));
     }
     void TruncateRows(ERowList list, std::size_t nCount) override { Rows(list).Truncate(nCount); }
-    void ReserveRows(ERowList list, std::size_t nBytes, std::size_t nRows) override {
-        Rows(list).ReserveMore(nBytes, nRows);
-    }
+    void ReserveRows(ERowList list, std::size_t nRows) override { Rows(list).ReserveMore(nRows); }
     void SetRowsCode(ERowList list, std::size_t nFirst, ETextCode code) override {
         Rows(list).SetCodeFrom(nFirst, code);
     }

@@ -1,7 +1,7 @@
 #pragma once
 // The output of a job that picks whole rows out of a list: the picked rows as a
 // list of their own, and the save file that holds them. Both are built on a
-// helper thread that follows the picking a batch behind, so that copying and
+// helper thread that follows the picking a batch behind, so that listing and
 // writing the rows overlap with the search for them instead of coming after it.
 // Where no thread can be started, Finish does that work on the caller's thread.
 

@@ -2,7 +2,87 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <cstdlib>
+#include <cstring>
 #include <new>
+
+#if defined(__linux__)
+#include <sys/mman.h>
+#endif
+
+namespace {
+// A list's own chunks double from the first to the last size: a short list takes little
+// memory, a long one few chunks, and the unused end of the last one does not matter.
+constexpr std::size_t kFirstChunkBytes = 4 << 10;
+constexpr std::size_t kLastChunkBytes = 2 << 20;
+} // namespace
+
+// A chunk of the largest size takes one huge page where the system has them, so that
+// filling it costs one page fault instead of five hundred.
+CRowList::SChunk::SChunk(std::size_t nSize) : nCapacity(nSize) {
+#if defined(__linux__) && defined(MADV_HUGEPAGE)
+    if (nSize == kLastChunkBytes) {
+        pBytes = static_cast<char*>(std::aligned_alloc(kLastChunkBytes, kLastChunkBytes));
+        if (pBytes != nullptr)
+            ::madvise(pBytes, kLastChunkBytes, MADV_HUGEPAGE);
+    } else
+#endif
+        pBytes = static_cast<char*>(std::malloc(nSize));
+    if (pBytes == nullptr)
+        throw std::bad_alloc();
+}
+
+CRowList::SChunk::~SChunk() {
+    std::free(pBytes);
+}
+
+// Both arrays grow, and the run starts, before any changes, so that a failed allocation
+// leaves the list as it was.
+void CRowList::MakeRoomForRow(std::size_t nLength) {
+    if (nLength > UINT32_MAX)
+        throw std::bad_alloc();
+    m_arrStarts.Grow(1);
+    m_arrLengths.Grow(1);
+    if (m_code != TailCode())
+        StartRun(m_code);
+}
+
+void CRowList::AppendView(std::string_view text) {
+    MakeRoomForRow(text.size());
+    PushRow(text);
+}
+
+void CRowList::Share(const std::shared_ptr<SChunk>& pChunk) {
+    if (m_sharedChunks.insert(pChunk.get()).second) {
+        try {
+            m_chunks.push_back(pChunk);
+        } catch (...) {
+            m_sharedChunks.erase(pChunk.get());
+            throw;
+        }
+    }
+}
+
+void CRowList::Append(std::string_view text) {
+    if (!m_pOwn || text.size() > m_pOwn->nCapacity - m_pOwn->nUsed) {
+        const std::size_t nSize =
+            m_pOwn ? std::min(m_pOwn->nCapacity * 2, kLastChunkBytes) : kFirstChunkBytes;
+        auto pChunk = std::make_shared<SChunk>(std::max(nSize, text.size()));
+        Share(pChunk);
+        m_pOwn = std::move(pChunk);
+    }
+    MakeRoomForRow(text.size());
+    char* pStart = m_pOwn->pBytes + m_pOwn->nUsed;
+    if (!text.empty())
+        std::memcpy(pStart, text.data(), text.size());
+    m_pOwn->nUsed += text.size();
+    PushRow({pStart, text.size()});
+}
+
+void CRowList::ShareChunksOf(const CRowList& rows) {
+    for (const std::shared_ptr<SChunk>& pChunk : rows.m_chunks)
+        Share(pChunk);
+}
 
 void CRowList::StartRun(ETextCode code) {
     // A run that holds no row yet is only relabelled.
@@ -42,14 +122,14 @@ void CRowList::AppendAll(const CRowList& rows) {
     if (rows.Empty())
         return;
     const std::size_t nBase = Count();
-    // The runs are room-checked first, so that a failed allocation changes nothing.
+    // Everything that can fail is done first, so that a failed allocation changes no row.
     m_runs.reserve(m_runs.size() + rows.m_runs.size() + 1);
-    m_arrBytes.Grow(rows.ByteSize());
-    m_arrEnds.Grow(rows.Count());
-    const std::size_t nByteBase = m_arrBytes.Size();
-    m_arrBytes.Append(rows.m_arrBytes.Data(), rows.ByteSize());
-    for (std::size_t i = 0; i < rows.Count(); ++i)
-        m_arrEnds.PushBack(nByteBase + rows.m_arrEnds[i]);
+    m_arrStarts.Grow(rows.Count());
+    m_arrLengths.Grow(rows.Count());
+    ShareChunksOf(rows);
+    m_arrStarts.Append(rows.m_arrStarts.Data(), rows.Count());
+    m_arrLengths.Append(rows.m_arrLengths.Data(), rows.Count());
+    m_nBytes += rows.m_nBytes;
     if (rows.CodeOf(0) != TailCode())
         m_runs.push_back({nBase, rows.CodeOf(0)});
     for (const SRun& run : rows.m_runs)
@@ -60,38 +140,51 @@ void CRowList::AppendAll(const CRowList& rows) {
 void CRowList::Truncate(std::size_t nCount) {
     if (nCount >= Count())
         return;
-    m_arrBytes.Truncate(nCount == 0 ? 0 : m_arrEnds[nCount - 1]);
-    m_arrEnds.Truncate(nCount);
+    for (std::size_t i = nCount; i < Count(); ++i)
+        m_nBytes -= m_arrLengths[i];
+    // The chunks stay shared: another list may hold the same rows, and the bytes never
+    // change, so nothing is written over them.
+    m_arrStarts.Truncate(nCount);
+    m_arrLengths.Truncate(nCount);
     DropRunsFrom(nCount);
 }
 
 void CRowList::Clear() {
-    m_arrBytes.Truncate(0);
-    m_arrEnds.Truncate(0);
+    m_arrStarts.Truncate(0);
+    m_arrLengths.Truncate(0);
+    m_nBytes = 0;
     m_runs.clear();
     m_code = ETextCode::Ansi;
 }
 
 void CRowList::Free() {
-    m_arrBytes.Free();
-    m_arrEnds.Free();
+    m_arrStarts.Free();
+    m_arrLengths.Free();
+    m_nBytes = 0;
+    std::vector<std::shared_ptr<SChunk>>().swap(m_chunks);
+    std::unordered_set<const SChunk*>().swap(m_sharedChunks);
+    m_pOwn.reset();
     std::vector<SRun>().swap(m_runs);
     m_code = ETextCode::Ansi;
 }
 
 void CRowList::Swap(CRowList& other) noexcept {
-    m_arrBytes.Swap(other.m_arrBytes);
-    m_arrEnds.Swap(other.m_arrEnds);
+    m_arrStarts.Swap(other.m_arrStarts);
+    m_arrLengths.Swap(other.m_arrLengths);
+    std::swap(m_nBytes, other.m_nBytes);
+    m_chunks.swap(other.m_chunks);
+    m_sharedChunks.swap(other.m_sharedChunks);
+    m_pOwn.swap(other.m_pOwn);
     m_runs.swap(other.m_runs);
     std::swap(m_code, other.m_code);
 }
 
-void CRowList::ReserveMore(std::size_t nBytes, std::size_t nRows) noexcept {
-    if (nBytes > SIZE_MAX - ByteSize() || nRows > SIZE_MAX - Count())
+void CRowList::ReserveMore(std::size_t nRows) noexcept {
+    if (nRows > SIZE_MAX - Count())
         return;
     try {
-        m_arrBytes.Reserve(ByteSize() + nBytes);
-        m_arrEnds.Reserve(Count() + nRows);
+        m_arrStarts.Reserve(Count() + nRows);
+        m_arrLengths.Reserve(Count() + nRows);
     } catch (const std::bad_alloc&) {
         // Only a hint: the rows still grow as they come, or fail then.
     }

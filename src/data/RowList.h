@@ -1,47 +1,57 @@
 #pragma once
-// The rows of one list (the input list or the output list) as bytes: one
-// growing buffer and the offset where each row ends. Rows are appended at the
-// end and the list is emptied as a whole; nothing is ever inserted, sorted or
-// transcoded, so the bytes read are the bytes written. Each row also carries
-// the text code of the data file it came from, kept as runs of rows that share
-// one, so a list of one file's rows holds a single run or none.
+// The rows of one list (the input list, the output list, or a batch on its way
+// between them) as bytes. A row is a place and a length in a chunk of memory.
+// A chunk's bytes are written once, when a row is read into it, and never move
+// or change after that; every list that holds a row of a chunk shares the
+// chunk, which goes when the last list holding it lets it go. So the input list
+// takes a batch's rows without copying them, and an output list's rows (a
+// trimmed row is the start of its input row, a kept row is its input row) lie
+// in the input's bytes, and stay valid when the input list is emptied or
+// cleared. Rows are appended at the end and a list is emptied as a whole;
+// nothing is ever inserted, sorted or transcoded. Each row also carries the
+// text code of the data file it came from, kept as runs of rows that share one,
+// so a list of one file's rows holds a single run or none.
 
 #include "PodArray.h"
 #include "TextCode.h"
 
 #include <cstddef>
+#include <cstdint>
+#include <memory>
 #include <string_view>
+#include <unordered_set>
 #include <vector>
 
 class CRowList {
 public:
-    std::size_t Count() const { return m_arrEnds.Size(); }
-    bool Empty() const { return m_arrEnds.Empty(); }
+    CRowList() = default;
+    CRowList(CRowList&& other) noexcept { Swap(other); }
+    CRowList& operator=(CRowList&& other) noexcept {
+        if (this != &other) {
+            Free();
+            Swap(other);
+        }
+        return *this;
+    }
+
+    std::size_t Count() const { return m_arrStarts.Size(); }
+    bool Empty() const { return m_arrStarts.Empty(); }
     // Bytes held by all rows together.
-    std::size_t ByteSize() const { return m_arrBytes.Size(); }
-    // All rows' bytes, one after the other.
-    const char* Bytes() const { return m_arrBytes.Data(); }
+    std::size_t ByteSize() const { return m_nBytes; }
 
-    std::string_view Row(std::size_t i) const {
-        const std::size_t nBegin = i == 0 ? 0 : m_arrEnds[i - 1];
-        return {m_arrBytes.Data() + nBegin, m_arrEnds[i] - nBegin};
-    }
+    std::string_view Row(std::size_t i) const { return {m_arrStarts[i], m_arrLengths[i]}; }
 
-    void Append(std::string_view text) {
-        // Both arrays grow, and the run starts, before either array changes, so a failed
-        // allocation leaves the list as it was.
-        m_arrBytes.Grow(text.size());
-        m_arrEnds.Grow(1);
-        if (m_code != TailCode())
-            StartRun(m_code);
-        m_arrBytes.Append(text.data(), text.size());
-        m_arrEnds.PushBack(m_arrBytes.Size());
-    }
-    // Appends every row of another list, in order, each with its code.
+    // Appends a copy of text, written into a chunk of the list's own.
+    void Append(std::string_view text);
+    // Appends text where it lies, without a copy: it must lie in a chunk the list shares.
+    void AppendView(std::string_view text);
+    // Shares every chunk that rows lie in, so that AppendView may take any row of it.
+    void ShareChunksOf(const CRowList& rows);
+    // Appends every row of another list, in order, each with its code, sharing its chunks.
     void AppendAll(const CRowList& rows);
-    // Room for nRows more rows of nBytes more bytes, so that appending up to that never
-    // moves the rows; only a hint: when the room cannot be had, nothing changes.
-    void ReserveMore(std::size_t nBytes, std::size_t nRows) noexcept;
+    // Room for nRows more rows, so that appending up to that never moves the list's
+    // places; only a hint: when the room cannot be had, nothing changes.
+    void ReserveMore(std::size_t nRows) noexcept;
 
     // The code of the rows that Append adds from now on (ANSI at first).
     void SetCode(ETextCode code) { m_code = code; }
@@ -63,17 +73,37 @@ public:
 
     // Takes back the rows from index nCount on.
     void Truncate(std::size_t nCount);
-    // Empties the list but keeps its storage for the next rows.
+    // Empties the list but keeps its room and the chunks it shares, for the next rows:
+    // the rest of the chunk it writes into, and those whose rows AppendView may take.
     void Clear();
-    // Empties the list and gives its storage back.
+    // Empties the list and gives everything back.
     void Free();
     void Swap(CRowList& other) noexcept;
 
 private:
+    // Bytes that never move: their block is sized once.
+    struct SChunk {
+        explicit SChunk(std::size_t nCapacity);
+        ~SChunk();
+        SChunk(const SChunk&) = delete;
+        SChunk& operator=(const SChunk&) = delete;
+        char* pBytes;
+        std::size_t nCapacity;
+        std::size_t nUsed = 0;
+    };
     struct SRun {
         std::size_t nFirst; // the first row of the run; it lasts until the next run
         ETextCode code;
     };
+    // Room for one more row; the row's code starts a run where it must.
+    void MakeRoomForRow(std::size_t nLength);
+    // Adds the row; it cannot fail after MakeRoomForRow.
+    void PushRow(std::string_view text) {
+        m_arrStarts.PushBack(text.data());
+        m_arrLengths.PushBack(static_cast<std::uint32_t>(text.size()));
+        m_nBytes += text.size();
+    }
+    void Share(const std::shared_ptr<SChunk>& pChunk);
     void StartRun(ETextCode code);
     // Forgets the runs that start at nRow or later.
     void DropRunsFrom(std::size_t nRow);
@@ -81,8 +111,14 @@ private:
     // The code of the last run; ANSI when there is none.
     ETextCode TailCode() const { return m_runs.empty() ? ETextCode::Ansi : m_runs.back().code; }
 
-    CPodArray<char> m_arrBytes;
-    CPodArray<std::size_t> m_arrEnds;
+    CPodArray<const char*> m_arrStarts;
+    CPodArray<std::uint32_t> m_arrLengths;
+    std::size_t m_nBytes = 0;
+    std::vector<std::shared_ptr<SChunk>> m_chunks; // every chunk a row may lie in
+    std::unordered_set<const SChunk*> m_sharedChunks;
+    // The chunk Append writes into: made by this list, which alone writes to it, past
+    // the bytes of every row already in it.
+    std::shared_ptr<SChunk> m_pOwn;
     std::vector<SRun> m_runs;           // none while every row is ANSI
     ETextCode m_code = ETextCode::Ansi; // for rows that Append adds
 };

@@ -35,9 +35,9 @@ public:
     virtual void ReplaceRows(ERowList list, CRowList&& rows) = 0;
     // Takes back the rows from index nCount on: what a failed job appended.
     virtual void TruncateRows(ERowList list, std::size_t nCount) = 0;
-    // Makes room in the list for about nRows more rows of nBytes in all, so that growing
-    // it does not move every row it holds; only a hint, nothing fails when it cannot.
-    virtual void ReserveRows(ERowList list, std::size_t nBytes, std::size_t nRows) = 0;
+    // Makes room in the list for about nRows more rows, so that growing it does not move
+    // the places of every row it holds; only a hint, nothing fails when it cannot.
+    virtual void ReserveRows(ERowList list, std::size_t nRows) = 0;
     // Gives the rows from index nFirst on the text code that their load decided.
     virtual void SetRowsCode(ERowList list, std::size_t nFirst, ETextCode code) = 0;
 

@@ -4,9 +4,9 @@
 // before?" in constant time, so a million rows take one pass instead of a
 // comparison with every kept text. Equality is exact byte equality.
 //
-// The index refers to the rows where they lie in the list, by offset, so it
-// copies nothing; the list must stay as it is, but for rows appended at its
-// end, from the first call after Clear to the next Clear.
+// The index refers to the rows where their bytes lie, so it copies nothing;
+// the list must keep its rows, but for rows appended at its end, from the
+// first call after Clear to the next Clear.
 
 #include "PodArray.h"
 #include "RowList.h"
@@ -36,11 +36,11 @@ public:
     void Clear();
 
 private:
-    // A slot says where a kept row starts among the list's bytes, and holds its
-    // length plus one (0: the slot is empty) under the top bits of its hash, so
-    // that most texts that differ are told apart without reading the kept bytes.
+    // A slot says where a kept row's bytes start, and holds its length plus one
+    // (0: the slot is empty) under the top bits of its hash, so that most texts
+    // that differ are told apart without reading the kept bytes.
     struct SSlot {
-        std::uint64_t nOffset;
+        const char* pBytes;
         std::uint64_t nKey;
     };
     static constexpr int kLengthBits = 40;
@@ -56,8 +56,8 @@ private:
     }
     // The table size that holds nRows kept rows, never less than the present one.
     std::size_t SlotsFor(std::size_t nRows) const;
-    void GrowFor(const CRowList& rows, std::size_t nRows);
-    void Rehash(const CRowList& rows, std::size_t nSlots);
+    void GrowFor(std::size_t nRows);
+    void Rehash(std::size_t nSlots);
 
     CPodArray<SSlot> m_arrSlots;
     std::size_t m_nKept = 0;

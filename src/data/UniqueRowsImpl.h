@@ -20,10 +20,10 @@ std::size_t CUniqueRowsT<pfnHash>::SlotsFor(std::size_t nRows) const {
 }
 
 template <std::uint64_t (*pfnHash)(std::string_view)>
-void CUniqueRowsT<pfnHash>::GrowFor(const CRowList& rows, std::size_t nRows) {
+void CUniqueRowsT<pfnHash>::GrowFor(std::size_t nRows) {
     const std::size_t nSlots = SlotsFor(nRows);
     if (nSlots != m_arrSlots.Size())
-        Rehash(rows, nSlots);
+        Rehash(nSlots);
 }
 
 template <std::uint64_t (*pfnHash)(std::string_view)>
@@ -41,14 +41,13 @@ bool CUniqueRowsT<pfnHash>::AddHashed(const CRowList& rows, std::size_t nRow, st
         throw std::bad_alloc();
     const std::uint64_t nKey = KeyOf(nHash, text.size());
     const std::size_t nMask = m_arrSlots.Size() - 1;
-    const char* pBytes = rows.Bytes();
     std::size_t nSlot = SlotOf(nHash);
     for (; m_arrSlots[nSlot].nKey != 0; nSlot = (nSlot + 1) & nMask) {
         const SSlot& slot = m_arrSlots[nSlot];
-        if (slot.nKey == nKey && std::string_view(pBytes + slot.nOffset, text.size()) == text)
+        if (slot.nKey == nKey && std::string_view(slot.pBytes, text.size()) == text)
             return false;
     }
-    m_arrSlots[nSlot] = SSlot{static_cast<std::uint64_t>(text.data() - pBytes), nKey};
+    m_arrSlots[nSlot] = SSlot{text.data(), nKey};
     ++m_nKept;
     return true;
 }
@@ -67,7 +66,7 @@ std::size_t CUniqueRowsT<pfnHash>::AddAll(const CRowList& rows, std::size_t nFir
     std::size_t nKept = 0;
     for (std::size_t nGroupFirst = nFirst; nGroupFirst < nEnd; nGroupFirst += kGroup) {
         const std::size_t nGroup = std::min(kGroup, nEnd - nGroupFirst);
-        GrowFor(rows, m_nKept + nGroup); // the slots fetched below stay where they are
+        GrowFor(m_nKept + nGroup); // the slots fetched below stay where they are
         for (std::size_t i = 0; i < nGroup; ++i) {
             arrHash[i] = pfnHash(rows.Row(nGroupFirst + i));
             __builtin_prefetch(&m_arrSlots[SlotOf(arrHash[i])]);
@@ -75,10 +74,10 @@ std::size_t CUniqueRowsT<pfnHash>::AddAll(const CRowList& rows, std::size_t nFir
         for (std::size_t i = 0; i < nGroup; ++i) {
             const SSlot& slot = m_arrSlots[SlotOf(arrHash[i])];
             if (slot.nKey == KeyOf(arrHash[i], rows.Row(nGroupFirst + i).size())) {
-                // By address, as the list may hold no bytes at all; the second cache line too.
-                const auto nAddress = reinterpret_cast<std::uintptr_t>(rows.Bytes()) +
-                                      static_cast<std::uintptr_t>(slot.nOffset);
-                __builtin_prefetch(reinterpret_cast<const void*>(nAddress));
+                // The kept bytes, and their second cache line too, by address, which
+                // may lie past the row's end.
+                const auto nAddress = reinterpret_cast<std::uintptr_t>(slot.pBytes);
+                __builtin_prefetch(slot.pBytes);
                 __builtin_prefetch(reinterpret_cast<const void*>(nAddress + 64));
             }
         }
@@ -90,7 +89,7 @@ std::size_t CUniqueRowsT<pfnHash>::AddAll(const CRowList& rows, std::size_t nFir
 }
 
 template <std::uint64_t (*pfnHash)(std::string_view)>
-void CUniqueRowsT<pfnHash>::Rehash(const CRowList& rows, std::size_t nSlots) {
+void CUniqueRowsT<pfnHash>::Rehash(std::size_t nSlots) {
     CPodArray<SSlot> arrSlots;
     arrSlots.AssignZeroed(nSlots);
     const std::size_t nMask = nSlots - 1;
@@ -100,7 +99,7 @@ void CUniqueRowsT<pfnHash>::Rehash(const CRowList& rows, std::size_t nSlots) {
             continue;
         const auto nLength =
             static_cast<std::size_t>((slot.nKey & ((std::uint64_t(1) << kLengthBits) - 1)) - 1);
-        const std::uint64_t nHash = pfnHash({rows.Bytes() + slot.nOffset, nLength});
+        const std::uint64_t nHash = pfnHash({slot.pBytes, nLength});
         std::size_t nSlot = static_cast<std::size_t>(nHash) & nMask;
         while (arrSlots[nSlot].nKey != 0)
             nSlot = (nSlot + 1) & nMask;

@@ -18,7 +18,9 @@ EJobResult RunConvertJob(CToolForm& form) {
     const CRowList& input = form.GetRows(ERowList::In);
     const std::size_t nOutBefore = form.GetRows(ERowList::Out).Count();
     try {
+        // The cut rows are the starts of their input rows, where those lie.
         CRowList batch;
+        batch.ShareChunksOf(input);
         int nLastMatch = -1;
         std::size_t nScanned = 0;
         bool bReserved = false;
@@ -27,10 +29,8 @@ EJobResult RunConvertJob(CToolForm& form) {
             if (!bReserved && nScanned > 0 && input.Count() > nScanned) {
                 const double dScale =
                     static_cast<double>(input.Count()) / static_cast<double>(nScanned) * 1.1;
-                form.ReserveRows(
-                    ERowList::Out,
-                    static_cast<std::size_t>(static_cast<double>(batch.ByteSize()) * dScale),
-                    static_cast<std::size_t>(static_cast<double>(batch.Count()) * dScale));
+                form.ReserveRows(ERowList::Out, static_cast<std::size_t>(
+                                                    static_cast<double>(batch.Count()) * dScale));
             }
             bReserved = true;
             if (!batch.Empty())
@@ -53,7 +53,7 @@ EJobResult RunConvertJob(CToolForm& form) {
             const CMarkerSearch& marker = IsUtf8(code) ? utf8Marker : ansiMarker;
             if (const auto nPos = marker.Find(row)) {
                 batch.SetCode(code);
-                batch.Append(row.substr(0, *nPos + marker.Length()));
+                batch.AppendView(row.substr(0, *nPos + marker.Length()));
                 nLastMatch = static_cast<int>(i);
             }
             if (++nScanned >= kBatchRows || batch.ByteSize() >= kBatchBytes)

@@ -32,8 +32,7 @@ EJobResult LoadRows(CToolForm& form, CByteSource& source, const std::filesystem:
                 const double dRows = static_cast<double>(nRoomFor) *
                                      static_cast<double>(batch.Count()) /
                                      static_cast<double>(batch.ByteSize() + batch.Count());
-                form.ReserveRows(ERowList::In, static_cast<std::size_t>(nRoomFor),
-                                 static_cast<std::size_t>(dRows * 1.1) + 1);
+                form.ReserveRows(ERowList::In, static_cast<std::size_t>(dRows * 1.1) + 1);
             }
             nRoomFor = 0;
             form.AppendRows(ERowList::In, batch);

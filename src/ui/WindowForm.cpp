@@ -73,10 +73,8 @@ void CWindowForm::TruncateRows(ERowList list, std::size_t nCount) {
     m_dlg.SendMessage(WM_APP_TRUNCATE_ROWS, static_cast<WPARAM>(list), static_cast<LPARAM>(nCount));
 }
 
-void CWindowForm::ReserveRows(ERowList list, std::size_t nBytes, std::size_t nRows) {
-    SRowsRoom room{nBytes, nRows};
-    m_dlg.SendMessage(WM_APP_RESERVE_ROWS, static_cast<WPARAM>(list),
-                      reinterpret_cast<LPARAM>(&room));
+void CWindowForm::ReserveRows(ERowList list, std::size_t nRows) {
+    m_dlg.SendMessage(WM_APP_RESERVE_ROWS, static_cast<WPARAM>(list), static_cast<LPARAM>(nRows));
 }
 
 void CWindowForm::SetProgressPos(int nPos) {
@@ -147,8 +145,7 @@ LRESULT CWindowForm::OnTruncateRows(WPARAM wParam, LPARAM lParam) {
 }
 
 LRESULT CWindowForm::OnReserveRows(WPARAM wParam, LPARAM lParam) {
-    const SRowsRoom& room = *reinterpret_cast<const SRowsRoom*>(lParam);
-    Rows(static_cast<ERowList>(wParam)).ReserveMore(room.nBytes, room.nRows);
+    Rows(static_cast<ERowList>(wParam)).ReserveMore(static_cast<std::size_t>(lParam));
     return 0;
 }
 

@@ -34,7 +34,7 @@ public:
     void AppendRows(ERowList list, const CRowList& batch) override;
     void ReplaceRows(ERowList list, CRowList&& rows) override;
     void TruncateRows(ERowList list, std::size_t nCount) override;
-    void ReserveRows(ERowList list, std::size_t nBytes, std::size_t nRows) override;
+    void ReserveRows(ERowList list, std::size_t nRows) override;
     void SetRowsCode(ERowList list, std::size_t nFirst, ETextCode code) override;
     std::filesystem::path GetSavePath() override;
     std::string GetMarker(ETextCode code) override;

@@ -23,16 +23,11 @@ constexpr UINT WM_APP_JOB_ENDED = WM_APP + 5;
 // wParam: ERowList; lParam: const SRowsCode* naming the first row and the code it gets.
 constexpr UINT WM_APP_SET_ROWS_CODE = WM_APP + 6;
 
-// wParam: ERowList; lParam: const SRowsRoom* with the bytes and rows to make room for.
+// wParam: ERowList; lParam: the rows to make room for.
 constexpr UINT WM_APP_RESERVE_ROWS = WM_APP + 7;
 
 // Posted by the dialog to itself: wParam: ERowList whose last row to scroll into view.
 constexpr UINT WM_APP_SCROLL_TO_END = WM_APP + 8;
-
-struct SRowsRoom {
-    std::size_t nBytes;
-    std::size_t nRows;
-};
 
 struct SRowsCode {
     std::size_t nFirst;
