@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
-# Times kelvane-cli trim and dedup against sed and mawk on one generated data
-# file, in one run: best of several runs each, the ratios, and each one's peak
-# memory against the file's size. The outputs are checked to agree first.
+# Times kelvane-cli trim and dedup against cat, sed and mawk on one generated
+# data file, in one run: best of several runs each, the ratios, and each one's
+# peak memory against the file's size. The outputs are checked to agree first.
 #
 # usage: bench/compare.sh [BUILD_DIR] [LINES] [RUNS]
 source "$(dirname "$0")/../scripts/common.sh"
@@ -18,15 +18,19 @@ export LC_ALL=C
 "$NATIVE/bench/kelvane-gen" "$WORK/urls.txt" "$LINES" 1
 SIZE_KB=$(( $(stat -c %s "$WORK/urls.txt") / 1024 ))
 
-# best_of NAME OUT CMD...: the least wall time of RUNS runs, and the peak memory of that run.
+# best_of NAME OUT CMD...: the least wall time of RUNS runs, to the millisecond, and the peak
+# memory of that run.
 declare -A SECONDS_OF KB_OF
 best_of() {
     local name=$1 out=$2
     shift 2
-    local best= kb= t m
+    local best= kb= t m start
     for _ in $(seq "$RUNS"); do
-        /usr/bin/time -o "$WORK/time" -f '%e %M' "$@" >"$out" 2>/dev/null
-        read -r t m <"$WORK/time"
+        start=$(date +%s%N)
+        /usr/bin/time -o "$WORK/time" -f "%M" "$@" >"$out" 2>/dev/null
+        t=$(( ($(date +%s%N) - start) / 1000000 ))
+        t=$(awk -v ms="$t" 'BEGIN { printf "%.3f", ms / 1000 }')
+        read -r m <"$WORK/time"
         if [ -z "$best" ] || awk -v a="$t" -v b="$best" 'BEGIN{exit !(a<b)}'; then
             best=$t kb=$m
         fi
@@ -36,6 +40,8 @@ best_of() {
 }
 
 CLI=$NATIVE/src/kelvane-cli
+# The floor: copying the file and nothing else.
+best_of cat "$WORK/cat.txt" cat "$WORK/urls.txt"
 best_of sed "$WORK/sed.txt" sed -n 's/\(regist_pernad\.cgi\).*/\1/p' "$WORK/urls.txt"
 best_of trim /dev/null "$CLI" trim "$WORK/urls.txt" "$WORK/trim.txt"
 best_of mawk "$WORK/mawk.txt" mawk '!seen[$0]++' "$WORK/urls.txt"
@@ -46,14 +52,15 @@ cmp -s "$WORK/mawk.txt" "$WORK/dedup.txt" || { echo "dedup differs from mawk" >&
 tr -d '\r' <"$WORK/trim.txt" | cmp -s - "$WORK/sed.txt" || { echo "trim differs from sed" >&2; exit 1; }
 
 printf 'data file: %s lines, %d KB; best of %s runs\n\n' "$LINES" "$SIZE_KB" "$RUNS"
-printf '| job | kelvane-cli | reference | speed-up | kelvane-cli peak memory | x file size |\n'
-printf '|---|---|---|---|---|---|\n'
+printf 'cat copies the file in %s s\n\n' "${SECONDS_OF[cat]}"
+printf '| job | kelvane-cli | x cat | reference | speed-up | kelvane-cli peak memory | x file size |\n'
+printf '|---|---|---|---|---|---|---|\n'
 row() {
     local job=$1 ref=$2
     awk -v j="$job" -v r="$ref" -v t="${SECONDS_OF[$job]}" -v rt="${SECONDS_OF[$ref]}" \
-        -v m="${KB_OF[$job]}" -v rm="${KB_OF[$ref]}" -v f="$SIZE_KB" 'BEGIN {
-        printf "| %s | %.2f s | %s %.2f s (%d MB) | %.1fx | %d MB | %.2f |\n",
-               j, t, r, rt, rm / 1024, (t > 0 ? rt / t : 0), m / 1024, m / f }'
+        -v c="${SECONDS_OF[cat]}" -v m="${KB_OF[$job]}" -v rm="${KB_OF[$ref]}" -v f="$SIZE_KB" 'BEGIN {
+        printf "| %s | %.3f s | %.1fx | %s %.2f s (%d MB) | %.1fx | %d MB | %.2f |\n",
+               j, t, (c > 0 ? t / c : 0), r, rt, rm / 1024, (t > 0 ? rt / t : 0), m / 1024, m / f }'
 }
 row trim sed
 row dedup mawk
