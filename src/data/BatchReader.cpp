@@ -26,6 +26,7 @@ void CBatchReader::Publish(bool bFinal) {
             m_filling.Swap(m_spare.front());
             m_spare.pop_front();
         }
+        m_filling.ContinueChunkOf(m_ready.back());
     }
     if (bFinal)
         m_bDone = true;

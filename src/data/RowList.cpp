@@ -79,6 +79,13 @@ void CRowList::Append(std::string_view text) {
     PushRow({pStart, text.size()});
 }
 
+void CRowList::ContinueChunkOf(CRowList& other) {
+    if (!other.m_pOwn)
+        return;
+    Share(other.m_pOwn);
+    m_pOwn = std::move(other.m_pOwn);
+}
+
 void CRowList::ShareChunksOf(const CRowList& rows) {
     for (const std::shared_ptr<SChunk>& pChunk : rows.m_chunks)
         Share(pChunk);

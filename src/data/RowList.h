@@ -45,6 +45,9 @@ public:
     void Append(std::string_view text);
     // Appends text where it lies, without a copy: it must lie in a chunk the list shares.
     void AppendView(std::string_view text);
+    // Appends from now on into the chunk other appended into last, so that a run of lists
+    // filled one after another leaves one chunk partly used, not one each.
+    void ContinueChunkOf(CRowList& other);
     // Shares every chunk that rows lie in, so that AppendView may take any row of it.
     void ShareChunksOf(const CRowList& rows);
     // Appends every row of another list, in order, each with its code, sharing its chunks.

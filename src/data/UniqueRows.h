@@ -4,9 +4,9 @@
 // before?" in constant time, so a million rows take one pass instead of a
 // comparison with every kept text. Equality is exact byte equality.
 //
-// The index refers to the rows where their bytes lie, so it copies nothing;
-// the list must keep its rows, but for rows appended at its end, from the
-// first call after Clear to the next Clear.
+// The index refers to the rows by their index in the list, so it copies
+// nothing; the list must keep its rows, but for rows appended at its end, from
+// the first call after Clear to the next Clear.
 
 #include "PodArray.h"
 #include "RowList.h"
@@ -36,18 +36,15 @@ public:
     void Clear();
 
 private:
-    // A slot says where a kept row's bytes start, and holds its length plus one
-    // (0: the slot is empty) under the top bits of its hash, so that most texts
-    // that differ are told apart without reading the kept bytes.
+    // A slot names a kept row and holds the top bits of its hash (0: the slot is
+    // empty), so that most texts that differ are told apart without reading the kept
+    // row; eight bytes a slot keep the index small beside the rows.
     struct SSlot {
-        const char* pBytes;
-        std::uint64_t nKey;
+        std::uint32_t nRow;
+        std::uint32_t nTag;
     };
-    static constexpr int kLengthBits = 40;
-    static constexpr std::uint64_t kMaxLength = (std::uint64_t(1) << kLengthBits) - 2;
-
-    static std::uint64_t KeyOf(std::uint64_t nHash, std::size_t nLength) {
-        return (nHash >> kLengthBits << kLengthBits) | (nLength + 1);
+    static std::uint32_t TagOf(std::uint64_t nHash) {
+        return static_cast<std::uint32_t>(nHash >> 32) | 1u;
     }
     // Keeps row nRow unless an equal text is kept already; true when it was kept.
     bool AddHashed(const CRowList& rows, std::size_t nRow, std::uint64_t nHash);
@@ -56,8 +53,8 @@ private:
     }
     // The table size that holds nRows kept rows, never less than the present one.
     std::size_t SlotsFor(std::size_t nRows) const;
-    void GrowFor(std::size_t nRows);
-    void Rehash(std::size_t nSlots);
+    void GrowFor(const CRowList& rows, std::size_t nRows);
+    void Rehash(const CRowList& rows, std::size_t nSlots);
 
     CPodArray<SSlot> m_arrSlots;
     std::size_t m_nKept = 0;

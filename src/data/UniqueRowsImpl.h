@@ -20,10 +20,10 @@ std::size_t CUniqueRowsT<pfnHash>::SlotsFor(std::size_t nRows) const {
 }
 
 template <std::uint64_t (*pfnHash)(std::string_view)>
-void CUniqueRowsT<pfnHash>::GrowFor(std::size_t nRows) {
+void CUniqueRowsT<pfnHash>::GrowFor(const CRowList& rows, std::size_t nRows) {
     const std::size_t nSlots = SlotsFor(nRows);
     if (nSlots != m_arrSlots.Size())
-        Rehash(nSlots);
+        Rehash(rows, nSlots);
 }
 
 template <std::uint64_t (*pfnHash)(std::string_view)>
@@ -37,17 +37,15 @@ void CUniqueRowsT<pfnHash>::Reserve(std::size_t nRows) {
 template <std::uint64_t (*pfnHash)(std::string_view)>
 bool CUniqueRowsT<pfnHash>::AddHashed(const CRowList& rows, std::size_t nRow, std::uint64_t nHash) {
     const std::string_view text = rows.Row(nRow);
-    if (text.size() > kMaxLength)
-        throw std::bad_alloc();
-    const std::uint64_t nKey = KeyOf(nHash, text.size());
+    const std::uint32_t nTag = TagOf(nHash);
     const std::size_t nMask = m_arrSlots.Size() - 1;
     std::size_t nSlot = SlotOf(nHash);
-    for (; m_arrSlots[nSlot].nKey != 0; nSlot = (nSlot + 1) & nMask) {
+    for (; m_arrSlots[nSlot].nTag != 0; nSlot = (nSlot + 1) & nMask) {
         const SSlot& slot = m_arrSlots[nSlot];
-        if (slot.nKey == nKey && std::string_view(slot.pBytes, text.size()) == text)
+        if (slot.nTag == nTag && rows.Row(slot.nRow) == text)
             return false;
     }
-    m_arrSlots[nSlot] = SSlot{text.data(), nKey};
+    m_arrSlots[nSlot] = SSlot{static_cast<std::uint32_t>(nRow), nTag};
     ++m_nKept;
     return true;
 }
@@ -66,19 +64,20 @@ std::size_t CUniqueRowsT<pfnHash>::AddAll(const CRowList& rows, std::size_t nFir
     std::size_t nKept = 0;
     for (std::size_t nGroupFirst = nFirst; nGroupFirst < nEnd; nGroupFirst += kGroup) {
         const std::size_t nGroup = std::min(kGroup, nEnd - nGroupFirst);
-        GrowFor(m_nKept + nGroup); // the slots fetched below stay where they are
+        GrowFor(rows, m_nKept + nGroup); // the slots fetched below stay where they are
         for (std::size_t i = 0; i < nGroup; ++i) {
             arrHash[i] = pfnHash(rows.Row(nGroupFirst + i));
             __builtin_prefetch(&m_arrSlots[SlotOf(arrHash[i])]);
         }
         for (std::size_t i = 0; i < nGroup; ++i) {
             const SSlot& slot = m_arrSlots[SlotOf(arrHash[i])];
-            if (slot.nKey == KeyOf(arrHash[i], rows.Row(nGroupFirst + i).size())) {
+            if (slot.nTag == TagOf(arrHash[i])) {
                 // The kept bytes, and their second cache line too, by address, which
                 // may lie past the row's end.
-                const auto nAddress = reinterpret_cast<std::uintptr_t>(slot.pBytes);
-                __builtin_prefetch(slot.pBytes);
-                __builtin_prefetch(reinterpret_cast<const void*>(nAddress + 64));
+                const char* pKeptBytes = rows.Row(slot.nRow).data();
+                __builtin_prefetch(pKeptBytes);
+                __builtin_prefetch(reinterpret_cast<const void*>(
+                    reinterpret_cast<std::uintptr_t>(pKeptBytes) + 64));
             }
         }
         for (std::size_t i = 0; i < nGroup; ++i)
@@ -89,19 +88,17 @@ std::size_t CUniqueRowsT<pfnHash>::AddAll(const CRowList& rows, std::size_t nFir
 }
 
 template <std::uint64_t (*pfnHash)(std::string_view)>
-void CUniqueRowsT<pfnHash>::Rehash(std::size_t nSlots) {
+void CUniqueRowsT<pfnHash>::Rehash(const CRowList& rows, std::size_t nSlots) {
     CPodArray<SSlot> arrSlots;
     arrSlots.AssignZeroed(nSlots);
     const std::size_t nMask = nSlots - 1;
     for (std::size_t nOld = 0; nOld < m_arrSlots.Size(); ++nOld) {
         const SSlot& slot = m_arrSlots[nOld];
-        if (slot.nKey == 0)
+        if (slot.nTag == 0)
             continue;
-        const auto nLength =
-            static_cast<std::size_t>((slot.nKey & ((std::uint64_t(1) << kLengthBits) - 1)) - 1);
-        const std::uint64_t nHash = pfnHash({slot.pBytes, nLength});
+        const std::uint64_t nHash = pfnHash(rows.Row(slot.nRow));
         std::size_t nSlot = static_cast<std::size_t>(nHash) & nMask;
-        while (arrSlots[nSlot].nKey != 0)
+        while (arrSlots[nSlot].nTag != 0)
             nSlot = (nSlot + 1) & nMask;
         arrSlots[nSlot] = slot;
     }
