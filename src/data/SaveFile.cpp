@@ -86,7 +86,3 @@ bool WriteSaveFile(std::unique_ptr<CSaveTarget> pTarget, const CRowList& rows, E
     }
     return writer.Commit(pFailure != nullptr ? &pFailure->stranded : nullptr);
 }
-
-bool WriteSaveFile(const std::filesystem::path& path, const CRowList& rows) {
-    return WriteSaveFile(std::make_unique<CAtomicFile>(path), rows, ETextCode::Ansi);
-}

@@ -61,5 +61,3 @@ struct SSaveFailure {
 // as it was, and pFailure (if given) says why where it can.
 bool WriteSaveFile(std::unique_ptr<CSaveTarget> pTarget, const CRowList& rows, ETextCode loadedCode,
                    SSaveFailure* pFailure = nullptr);
-// The same into the file at path, for rows of the ANSI code page.
-bool WriteSaveFile(const std::filesystem::path& path, const CRowList& rows);

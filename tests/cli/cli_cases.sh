@@ -100,11 +100,11 @@ codes=("${PIPESTATUS[@]}")
 run "stdin with a SAVE folder" 2 "$(t "標準入力には名前がありません" "standard input has none")" dedup - folder
 mkfifo fifo
 run "a FIFO as SAVE points to -" 1 "$(t "SAVE に - を指定" "give - as SAVE")" dedup data.txt fifo
-printf '\357\273\277x\n' >bom.txt
+printf '\357\273\277x\nx\n' >bom.txt
 run "utf-8 by its mark" 0 "" dedup bom.txt o1.txt
 grep -q "(UTF-8)" stdout && ok || fail "utf-8 message"
 run "--encoding ansi keeps the mark in row 1" 0 "" dedup bom.txt o2.txt --encoding ansi --quiet
-same "--encoding ansi" '\357\273\277x\r\n' o2.txt
+same "--encoding ansi" '\357\273\277x\r\nx\r\n' o2.txt
 [ ! -s stdout ] && ok || fail "--quiet printed $(cat stdout)"
 
 echo "$passed passed, $failed failed"

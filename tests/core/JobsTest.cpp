@@ -6,8 +6,9 @@
 
 #include <gtest/gtest.h>
 
-#include <climits>
+#include <functional>
 #include <new>
+#include <optional>
 #include <system_error>
 
 namespace {
@@ -15,26 +16,9 @@ namespace {
 const std::string kM = "regist_pernad.cgi";
 using JobFn = EJobResult (*)(CToolForm&);
 
-// A form with a data file and a save path in a fresh folder, as after the folder choice.
-struct SFormFixture {
-    CTempDir dir;
-    CMemoryForm form;
-    std::filesystem::path dataPath = dir / "urls.txt";
-    std::filesystem::path savePath = dir / "out" / "urls.txt";
-
-    SFormFixture() {
-        std::filesystem::create_directory(dir / "out");
-        form.m_strDataPath = dataPath;
-        form.m_strSavePath = savePath;
-    }
-    void Load(const Rows& rows) {
-        Fill(form.m_rowsIn, rows);
-        form.m_nLastRow = static_cast<int>(form.m_rowsIn.Count()) - 1;
-    }
-};
-
-TEST(ConvertJob, CutsAfterTheMarker) {
-    constexpr int kAsLoaded = INT_MIN;
+// Each job run twice on the rows of one load: the trim appends its cut rows each time, the
+// duplicate removal keeps the first of each row and gives the same both times.
+TEST(Jobs, RowsEachJobKeeps) {
     Rows many;
     Rows manyCut;
     for (int i = 0; i < 20000; ++i) {
@@ -44,82 +28,62 @@ TEST(ConvertJob, CutsAfterTheMarker) {
             manyCut.push_back(strHost + kM);
     }
     many.push_back("no marker at the end");
+    manyCut.resize(manyCut.size() * 2); // the second run appends the same rows
+    std::copy_n(manyCut.begin(), manyCut.size() / 2, manyCut.begin() + manyCut.size() / 2);
+    // Many batches, each text repeated batches later.
+    Rows repeats;
+    for (int i = 0; i < 30000; ++i)
+        repeats.push_back("u/" + std::to_string(i % 7000) + "/" + kM);
+    const Rows kept(repeats.begin(), repeats.begin() + 7000);
+    const std::string a = "a/" + kM;
+    const std::string nul("a\0b", 3);
     const struct {
-        const char* pszName;
-        Rows input;
-        Rows output; // after every run, the save file's rows too
-        int nProgress;
-        int nLastRow = kAsLoaded;
+        const char* name;
+        JobFn job = RunConvertJob;
+        Rows in;
+        Rows out;         // after the second run, the save file's rows too
+        Rows before = {}; // in the output list before the first run
+        int progress = 0;
+        std::optional<int> lastRow = {}; // the row figure, when not the load's
         std::string marker = kM;
-        int nRuns = 1;
     } cases[] = {
-        {"query string dropped", {"abc/" + kM + "?mode=new"}, {"abc/" + kM}, 0},
-        {"ends with marker", {"abc/" + kM}, {"abc/" + kM}, 0},
-        {"only the second holds it", {"x", "y/" + kM + "?z", "w"}, {"y/" + kM}, 1},
-        {"lead byte before", {"\x82" + kM, "\x82\x60" + kM + "?q"}, {"\x82\x60" + kM}, 1},
-        {"many rows, in order", many, manyCut, 19998},
-        {"run twice", {"a/" + kM + "?1", "b"}, {"a/" + kM, "a/" + kM}, 0, kAsLoaded, kM, 2},
-        {"empty marker", {"a", "b"}, {"", ""}, 1, kAsLoaded, ""},
+        {.name = "trim: query dropped", .in = {"x", a + "?z", "w"}, .out = {a, a}, .progress = 1},
+        {.name = "trim: lead byte before", .in = {"\x82" + kM}, .out = {}},
+        {.name = "trim: many rows, in order", .in = many, .out = manyCut, .progress = 19998},
+        {.name = "trim: empty marker", .in = {"a"}, .out = {"", ""}, .marker = ""},
         // The loop is bounded by the row figure of the last load, never by rows that are gone.
-        {"row figure minus one", {"a/" + kM}, {}, 0, -1},
-        {"row figure smaller", {"a/" + kM, "b/" + kM}, {"a/" + kM}, 0, 0},
-        {"row figure past the rows", {"a/" + kM}, {"a/" + kM}, 0, 70000},
+        {.name = "trim: row figure minus one", .in = {a}, .out = {}, .lastRow = -1},
+        {.name = "trim: row figure smaller", .in = {a, "b/" + kM}, .out = {a, a}, .lastRow = 0},
+        {.name = "trim: row figure past the rows", .in = {a}, .out = {a, a}, .lastRow = 70000},
+        {.name = "dedup: order",
+         .job = RunDedupJob,
+         .in = {"x", "y", "x", "z"},
+         .out = {"x", "y", "z"}},
+        {.name = "dedup: three empty rows", .job = RunDedupJob, .in = {"", "", ""}, .out = {""}},
+        {.name = "dedup: nul byte", .job = RunDedupJob, .in = {nul, "a", nul}, .out = {nul, "a"}},
+        {.name = "dedup: empty input", .job = RunDedupJob, .in = {}, .out = {}, .before = {"old"}},
+        {.name = "dedup: repeats across batches", .job = RunDedupJob, .in = repeats, .out = kept},
     };
     for (const auto& c : cases) {
-        SFormFixture f;
-        f.Load(c.input);
-        if (c.nLastRow != kAsLoaded)
-            f.form.m_nLastRow = c.nLastRow;
-        f.form.m_strMarker = c.marker;
-        f.form.m_strMarkerUtf8 = c.marker;
-        for (int i = 0; i < c.nRuns; ++i)
-            EXPECT_EQ(RunConvertJob(f.form), EJobResult::Completed) << c.pszName;
-        EXPECT_EQ(RowsOf(f.form.m_rowsOut), c.output) << c.pszName;
-        EXPECT_EQ(f.form.m_nProgressPos, c.nProgress) << c.pszName;
-        EXPECT_EQ(ReadBytes(f.savePath), CrLf(c.output)) << c.pszName;
-        EXPECT_EQ(f.form.m_messages, Messages(c.nRuns, texts::kConvertDone)) << c.pszName;
-    }
-}
-
-TEST(DedupJob, KeepsFirstOccurrences) {
-    // Many batches, each text repeated batches later: the first of each, in order.
-    Rows many;
-    Rows manyKept;
-    for (int i = 0; i < 30000; ++i) {
-        many.push_back("u/" + std::to_string(i % 7000) + "/" + kM);
-        if (i < 7000)
-            manyKept.push_back(many.back());
-    }
-    const struct {
-        const char* pszName;
-        Rows input;
-        Rows oldOutput;
-        Rows output;
-    } cases[] = {
-        {"x y x z y", {"x", "y", "x", "z", "y"}, {}, {"x", "y", "z"}},
-        {"three empty rows", {"", "", ""}, {}, {""}},
-        {"no folding", {"a/b", "a/b/", "A/B", "a/b ", "a/b"}, {}, {"a/b", "a/b/", "A/B", "a/b "}},
-        {"nul is a byte", {std::string("a\0b", 3), "a"}, {}, {std::string("a\0b", 3), "a"}},
-        {"empty input empties the output", {}, {"old"}, {}},
-        {"earlier trim rows are gone", {"a", "a"}, {"t1", "t2"}, {"a"}},
-        {"repeats across batches", many, {}, manyKept},
-    };
-    for (const auto& c : cases) {
-        SFormFixture f;
-        f.Load(c.input);
-        Fill(f.form.m_rowsOut, c.oldOutput);
-        for (int nRun = 0; nRun < 2; ++nRun) { // twice gives the same both times
-            EXPECT_EQ(RunDedupJob(f.form), EJobResult::Completed) << c.pszName;
-            EXPECT_EQ(RowsOf(f.form.m_rowsOut), c.output) << c.pszName;
-            EXPECT_EQ(ReadBytes(f.savePath), CrLf(c.output)) << c.pszName;
-            EXPECT_EQ(f.form.m_arrUnique.Count(), 0u) << c.pszName;
-        }
-        EXPECT_EQ(f.form.m_messages, Messages(2, texts::kDedupDone)) << c.pszName;
+        CTempDir dir;
+        CMemoryForm form;
+        form.m_strSavePath = dir / "out.txt";
+        Fill(form.m_rowsIn, c.in);
+        Fill(form.m_rowsOut, c.before);
+        form.m_nLastRow = c.lastRow.value_or(static_cast<int>(c.in.size()) - 1);
+        form.m_strMarker = form.m_strMarkerUtf8 = c.marker;
+        for (int nRun = 0; nRun < 2; ++nRun)
+            EXPECT_EQ(c.job(form), EJobResult::Completed) << c.name;
+        EXPECT_EQ(RowsOf(form.m_rowsOut), c.out) << c.name;
+        EXPECT_EQ(form.m_nProgressPos, c.progress) << c.name;
+        EXPECT_EQ(ReadBytes(dir / "out.txt"), CrLf(c.out)) << c.name;
+        const char* pszDone = c.job == RunDedupJob ? texts::kDedupDone : texts::kConvertDone;
+        EXPECT_EQ(form.m_messages, Messages(2, pszDone)) << c.name;
     }
 }
 
 // A form whose output list cannot grow past 5000 rows, as when memory runs out, and whose
-// save path field throws the first time it is read, when asked to.
+// next path field read throws, when asked to.
 class CFaultyForm : public CMemoryForm {
 public:
     bool m_bCapped = false;
@@ -129,13 +93,15 @@ public:
             throw std::bad_alloc();
         CMemoryForm::AppendRows(list, batch);
     }
-    std::filesystem::path GetSavePath() override {
+    std::filesystem::path GetSavePath() override { return Field(CMemoryForm::GetSavePath()); }
+    std::filesystem::path GetDataPath() override { return Field(CMemoryForm::GetDataPath()); }
+    std::filesystem::path Field(const std::filesystem::path& path) {
         const int nThrow = std::exchange(m_nFieldThrows, 0);
         if (nThrow == 1)
             throw std::bad_alloc();
         if (nThrow == 2)
             throw std::filesystem::filesystem_error("no conversion", std::error_code());
-        return CMemoryForm::GetSavePath();
+        return path;
     }
 };
 
@@ -148,111 +114,96 @@ EJobResult LoadFailing(CFaultyForm& form, std::string_view head, CTestSource::EE
     return LoadRows(form, source, form.m_strDataPath);
 }
 
+// A worker entry run on the form, as the window starts it; its message says how it ended.
+template <unsigned (*pfnWorker)(void*)> EJobResult Worker(CToolForm& form) {
+    pfnWorker(&form);
+    return EJobResult::Failed;
+}
+
 // Every way a job fails or stops: the message it shows, and the lists, row figure and
-// files as they were before the job.
+// files as they were before the job. A trim whose save failed has taken back its rows, so
+// that a retry once the cause is fixed saves what a first success would have saved.
 TEST(Jobs, FailuresChangeNothing) {
     CTempDir dir;
-    const std::string strData = WithPath("", dir / "urls.txt");
-    const std::string strSave = WithPath("", dir / "out.txt");
+    const std::string strData = "\n" + PathToUtf8(dir / "urls.txt"); // after the message
     using E = CTestSource::EEnd;
     const struct {
-        const char* pszName;
-        EJobResult (*run)(CFaultyForm& form);
+        const char* name;
+        std::function<EJobResult(CFaultyForm&)> run;
         std::string message;
         EJobResult result = EJobResult::Failed;
+        int progress = 0;
+        std::string save = "out.txt"; // in the folder; empty: none given
+        int fieldThrows = 0;
     } cases[] = {
-        {"load: read error part-way",
-         [](CFaultyForm& f) { return LoadFailing(f, "", E::ReadError); },
-         texts::kDataReadFailed + strData},
-        {"load: out of memory part-way",
-         [](CFaultyForm& f) { return LoadFailing(f, "", E::OutOfMemory); }, texts::kOutOfMemory},
-        {"load: UTF-16", [](CFaultyForm& f) { return LoadFailing(f, "\xFF\xFEh", E::Eof); },
-         texts::kUtf16Unsupported + strData},
-        {"load: data file missing", [](CFaultyForm& f) { return RunLoadJob(f); },
-         texts::kDataOpenFailed + strData},
-        {"trim: out of memory part-way",
-         [](CFaultyForm& f) {
-             f.m_bCapped = true;
-             for (int i = 0; i < 20000; ++i)
-                 f.m_rowsIn.Append("u/" + kM + "?" + std::to_string(i));
-             f.m_nLastRow = 20001;
-             return RunConvertJob(f);
-         },
-         texts::kOutOfMemory},
-        {"trim: a data file chosen, none loaded since",
-         [](CFaultyForm& f) {
-             f.m_loadedCode.reset();
-             return RunConvertJob(f);
-         },
-         texts::kNotLoaded, EJobResult::Stopped},
-        {"dedup: empty save path",
-         [](CFaultyForm& f) {
-             f.m_strSavePath.clear();
-             return RunDedupJob(f);
-         },
-         texts::kNoSavePath, EJobResult::Stopped},
+        {.name = "load: read error part-way",
+         .run = [](CFaultyForm& f) { return LoadFailing(f, "", E::ReadError); },
+         .message = texts::kDataReadFailed + strData},
+        {.name = "load: out of memory part-way",
+         .run = [](CFaultyForm& f) { return LoadFailing(f, "", E::OutOfMemory); },
+         .message = texts::kOutOfMemory},
+        {.name = "load: UTF-16",
+         .run = [](CFaultyForm& f) { return LoadFailing(f, "\xFF\xFEh", E::Eof); },
+         .message = texts::kUtf16Unsupported + strData},
+        {.name = "load: file missing",
+         .run = RunLoadJob,
+         .message = texts::kDataOpenFailed + strData},
+        {.name = "trim: out of memory part-way",
+         .run =
+             [](CFaultyForm& f) {
+                 f.m_bCapped = true;
+                 for (int i = 0; i < 20000; ++i)
+                     f.m_rowsIn.Append("u/" + kM + "?" + std::to_string(i));
+                 f.m_nLastRow = 20001;
+                 return RunConvertJob(f);
+             },
+         .message = texts::kOutOfMemory},
+        {.name = "trim: save folder missing",
+         .run = RunConvertJob,
+         .message = texts::kSaveFailed + ("\n" + PathToUtf8(dir / "missing/out.txt")),
+         .progress = 1,
+         .save = "missing/out.txt"},
+        {.name = "trim: a data file chosen, none loaded since",
+         .run =
+             [](CFaultyForm& f) {
+                 f.m_loadedCode.reset();
+                 return RunConvertJob(f);
+             },
+         .message = texts::kNotLoaded,
+         .result = EJobResult::Stopped},
+        {.name = "dedup: empty save path",
+         .run = RunDedupJob,
+         .message = texts::kNoSavePath,
+         .result = EJobResult::Stopped,
+         .save = ""},
         // A job that throws past its own handlers is still reported, naming its file.
-        {"trim worker: save path field out of memory",
-         [](CFaultyForm& f) {
-             f.m_nFieldThrows = 1;
-             ConvertThreadProc(static_cast<CToolForm*>(&f));
-             return EJobResult::Failed;
-         },
-         texts::kOutOfMemory},
-        {"dedup worker: save path not convertible",
-         [](CFaultyForm& f) {
-             f.m_nFieldThrows = 2;
-             DedupThreadProc(static_cast<CToolForm*>(&f));
-             return EJobResult::Failed;
-         },
-         texts::kSaveFailed + strSave},
+        {.name = "trim worker: save path field out of memory",
+         .run = Worker<ConvertThreadProc>,
+         .message = texts::kOutOfMemory,
+         .fieldThrows = 1},
+        {.name = "load worker: data path not convertible",
+         .run = Worker<LoadThreadProc>,
+         .message = texts::kDataReadFailed + strData,
+         .fieldThrows = 2},
     };
     for (const auto& c : cases) {
         CFaultyForm form;
         form.m_strDataPath = dir / "urls.txt";
-        form.m_strSavePath = dir / "out.txt";
+        form.m_strSavePath = c.save.empty() ? "" : dir / c.save;
+        form.m_nFieldThrows = c.fieldThrows;
         Fill(form.m_rowsIn, {"kept0", "a/" + kM});
         Fill(form.m_rowsOut, {"earlier"});
         form.m_nLastRow = 1;
-        EXPECT_EQ(c.run(form), c.result) << c.pszName;
-        EXPECT_EQ(form.m_messages, Messages{c.message}) << c.pszName;
+        EXPECT_EQ(c.run(form), c.result) << c.name;
+        EXPECT_EQ(form.m_messages, Messages{c.message}) << c.name;
         if (!form.m_bCapped) {
-            EXPECT_EQ(RowsOf(form.m_rowsIn), (Rows{"kept0", "a/" + kM})) << c.pszName;
-            EXPECT_EQ(form.m_nLastRow, 1) << c.pszName;
-            EXPECT_EQ(form.m_nProgressPos, 0) << c.pszName;
+            EXPECT_EQ(RowsOf(form.m_rowsIn), (Rows{"kept0", "a/" + kM})) << c.name;
+            EXPECT_EQ(form.m_nLastRow, 1) << c.name;
+            EXPECT_EQ(form.m_nProgressPos, c.progress) << c.name;
         }
-        EXPECT_EQ(RowsOf(form.m_rowsOut), Rows{"earlier"}) << c.pszName;
-        EXPECT_EQ(dir.Listing(), "") << c.pszName;
-        EXPECT_FALSE(form.m_bSaveFolderChoice) << c.pszName;
-    }
-}
-
-// A failed save says so with the path, and the trim takes back its rows, so that a retry
-// once the folder is there saves what a first success would have saved.
-TEST(SavingJobs, SaveFailureSaysSoAndARetrySavesTheSame) {
-    const struct {
-        JobFn job;
-        Rows outputAfterFailure;
-        Rows retried;
-    } cases[] = {
-        {RunConvertJob, {"earlier"}, {"earlier", "a/" + kM}},
-        {RunDedupJob, {"a/" + kM}, {"a/" + kM}},
-    };
-    for (const auto& c : cases) {
-        SFormFixture f;
-        f.Load({"a/" + kM});
-        Fill(f.form.m_rowsOut, {"earlier"});
-        const auto target = f.dir / "missing" / "urls.txt";
-        f.form.m_strSavePath = target;
-        for (int nTry = 0; nTry < 3; ++nTry) {
-            EXPECT_EQ(c.job(f.form), EJobResult::Failed);
-            EXPECT_EQ(RowsOf(f.form.m_rowsOut), c.outputAfterFailure);
-        }
-        EXPECT_EQ(f.form.m_messages, Messages(3, WithPath(texts::kSaveFailed, target)));
-        EXPECT_EQ(f.dir.Listing(), "out");
-        std::filesystem::create_directory(f.dir / "missing");
-        EXPECT_EQ(c.job(f.form), EJobResult::Completed);
-        EXPECT_EQ(ReadBytes(target), CrLf(c.retried));
+        EXPECT_EQ(RowsOf(form.m_rowsOut), Rows{"earlier"}) << c.name;
+        EXPECT_EQ(dir.Listing(), "") << c.name;
+        EXPECT_FALSE(form.m_bSaveFolderChoice) << c.name;
     }
 }
 

@@ -5,6 +5,7 @@
 #include "data/BatchReader.h"
 #include "data/MemoryForm.h"
 #include "data/Texts.h"
+#include "data/Utf8Check.h"
 #include "jobs/Jobs.h"
 
 #include <gtest/gtest.h>
@@ -27,109 +28,104 @@ TEST(Read, RowsAndCodeFromTheBytes) {
     const std::string strLong(3 << 20, 'x'); // longer than a batch's bytes
     using enum ETextCode;
     using R = EEncodingRule;
-    struct SCase {
-        const char* pszName;
-        std::string bytes;
-        Rows rows;
+    const std::string strUtf16Le("h\0t\0t\0p\0:\0/\0/\0a\0\r\0\n\0", 20);
+    const std::string strNul("\x83\x65\0a", 4); // a Shift-JIS row with one NUL byte
+    const struct {
+        const char* name;
+        std::string in;
+        Rows rows = {};
         ETextCode code = Ansi;
         EEncodingRule rule = R::Auto;
-        bool bUtf16 = false; // refused: no rows
-    };
-    const std::string strUtf16Le("h\0t\0t\0p\0:\0/\0/\0a\0\r\0\n\0", 20);
-    const SCase cases[] = {
-        {"crlf", "a\r\nb\r\nc\r\n", {"a", "b", "c"}},
-        {"lf, no final break", "a\nb\nc", {"a", "b", "c"}},
-        {"empty lines", "\r\na\n\nc\n", {"", "a", "", "c"}},
-        {"zero bytes", "", {}},
-        {"lone cr stays", "a\rb\n", {"a\rb"}},
-        {"cr at the end stays", "a\r", {"a\r"}},
-        {"two crs before lf", "a\r\r\n", {"a\r"}},
-        {"cr before 0x1a stays", "a\r\x1A\n", {"a\r"}},
-        {"0x1a ends the file",
-         "a\nb\x1A"
-         "c\nd\n",
-         {"a", "b"}},
-        {"0x1a first",
-         "\x1A"
-         "a\n",
-         {}},
-        {"nul kept", std::string("a\0b\n", 4), {std::string("a\0b", 3)}},
-        {"shift-jis is ansi", "\x83\x65\x83\x58\n", {"\x83\x65\x83\x58"}},
-        {"every place of a scan step", strSteps, steps},
-        {"long lines", strLong + "\r\n" + strLong, {strLong, strLong}},
-        {"valid multi-byte is utf-8", "a\n" + kRei + "\n", {"a", kRei}, Utf8},
-        {"bom is taken off row 1", kBom + "a\n", {"a"}, Utf8Bom},
-        {"bom alone", kBom, {}, Utf8Bom},
-        {"bom wins over invalid bytes", kBom + "\x82\xA0\n", {"\x82\xA0"}, Utf8Bom},
-        {"character cut off at the end", kRei + "\n\xE4\xBE", {kRei, "\xE4\xBE"}},
-        {"0x1a before invalid bytes", kRei + "\n\x1A\xFF\xFE", {kRei}, Utf8},
-        {"overlong form", "\xC0\xAF\n", {"\xC0\xAF"}},
-        {"surrogate", "\xED\xA0\x80\n", {"\xED\xA0\x80"}},
+        bool utf16 = false; // refused: no rows
+    } cases[] = {
+        {.name = "crlf", .in = "a\r\nb\r\nc\r\n", .rows = {"a", "b", "c"}},
+        {.name = "lf, no final break", .in = "a\nb\nc", .rows = {"a", "b", "c"}},
+        {.name = "empty lines", .in = "\r\na\n\nc\n", .rows = {"", "a", "", "c"}},
+        {.name = "zero bytes", .in = ""},
+        {.name = "lone cr stays", .in = "a\rb\n", .rows = {"a\rb"}},
+        {.name = "cr at the end stays", .in = "a\r", .rows = {"a\r"}},
+        {.name = "two crs before lf", .in = "a\r\r\n", .rows = {"a\r"}},
+        {.name = "cr before 0x1a stays", .in = "a\r\x1A\n", .rows = {"a\r"}},
+        {.name = "0x1a ends it", .in = std::string("a\nb\x1A") + "c\nd\n", .rows = {"a", "b"}},
+        {.name = "0x1a first", .in = std::string(1, '\x1A') + "a\n"},
+        {.name = "nul kept", .in = std::string("a\0b\n", 4), .rows = {std::string("a\0b", 3)}},
+        {.name = "shift-jis is ansi", .in = "\x83\x65\x83\x58\n", .rows = {"\x83\x65\x83\x58"}},
+        {.name = "every place of a scan step", .in = strSteps, .rows = steps},
+        {.name = "long lines", .in = strLong + "\r\n" + strLong, .rows = {strLong, strLong}},
+        {.name = "valid multi-byte", .in = "a\n" + kRei + "\n", .rows = {"a", kRei}, .code = Utf8},
+        {.name = "bom taken off row 1", .in = kBom + "a\n", .rows = {"a"}, .code = Utf8Bom},
+        {.name = "bom alone", .in = kBom, .code = Utf8Bom},
+        {.name = "bom, invalid", .in = kBom + "\x82\xA0\n", .rows = {"\x82\xA0"}, .code = Utf8Bom},
+        {.name = "cut off at the end", .in = kRei + "\n\xE4\xBE", .rows = {kRei, "\xE4\xBE"}},
+        {.name = "0x1a, then invalid", .in = kRei + "\n\x1A\xFF\xFE", .rows = {kRei}, .code = Utf8},
         // 縺ゃ≠ in Shift-JIS is ああ in UTF-8: such a file is taken as UTF-8.
-        {"shift-jis that is valid utf-8", "\xE3\x81\x82\n", {"\xE3\x81\x82"}, Utf8},
-        {"ansi rule keeps the bom", kBom + kRei + "\n", {kBom + kRei}, Ansi, R::Ansi},
-        {"utf-8 rule on ascii", "a\n", {"a"}, Utf8, R::Utf8},
-        {"utf-8 rule takes the bom off", kBom + "a\n", {"a"}, Utf8Bom, R::Utf8},
-        {"utf-16 le without a mark", strUtf16Le, {}, Ansi, R::Auto, true},
-        {"utf-16 be without a mark", '\0' + strUtf16Le.substr(0, 19), {}, Ansi, R::Auto, true},
-        {"one nul in a shift-jis row",
-         std::string("\x83\x65\0a\n", 5),
-         {std::string("\x83\x65\0a", 4)}},
+        {.name = "sjis is utf-8", .in = "\xE3\x81\x82\n", .rows = {"\xE3\x81\x82"}, .code = Utf8},
+        {.name = "ansi, bom", .in = kBom + kRei + "\n", .rows = {kBom + kRei}, .rule = R::Ansi},
+        {.name = "utf-8 rule on ascii", .in = "a\n", .rows = {"a"}, .code = Utf8, .rule = R::Utf8},
+        {.name = "utf-8, bom", .in = kBom + "a\n", .rows = {"a"}, .code = Utf8Bom, .rule = R::Utf8},
+        {.name = "utf-16 le without a mark", .in = strUtf16Le, .utf16 = true},
+        {.name = "utf-16 be without a mark", .in = '\0' + strUtf16Le.substr(0, 19), .utf16 = true},
+        {.name = "one nul in a shift-jis row", .in = strNul + "\n", .rows = {strNul}},
     };
     // Chunks of 1 and 2 bytes put every CR LF pair, mark and character across reads.
     for (const std::size_t nChunk : {1, 2, 3, 64, 100, 1 << 20}) {
-        for (const SCase& c : cases) {
-            CTestSource source(c.bytes, nChunk);
+        for (const auto& c : cases) {
+            CTestSource source(c.in, nChunk);
             CBatchReader reader(source, 2, 1 << 20, c.rule);
             CRowList batch;
             Rows rows;
             while (reader.Next(batch))
                 for (std::size_t i = 0; i < batch.Count(); ++i)
                     rows.emplace_back(batch.Row(i));
-            EXPECT_EQ(rows, c.rows) << c.pszName << ", chunk " << nChunk;
-            EXPECT_EQ(reader.Code(), c.code) << c.pszName << ", chunk " << nChunk;
-            EXPECT_EQ(reader.IsUtf16(), c.bUtf16) << c.pszName << ", chunk " << nChunk;
+            EXPECT_EQ(rows, c.rows) << c.name << ", chunk " << nChunk;
+            EXPECT_EQ(reader.Code(), c.code) << c.name << ", chunk " << nChunk;
+            EXPECT_EQ(reader.IsUtf16(), c.utf16) << c.name << ", chunk " << nChunk;
         }
     }
 }
 
-// The whole road for each code: the load's message, the trim's marker search, and the
-// save file, which repeats the data file's byte-order mark.
-TEST(Read, LoadTrimAndSaveByTheFilesCode) {
+// The ranges of well-formed UTF-8: each lead range's first and last byte, with the second
+// byte at the first and last of its range and one past each, and the last continuation
+// byte likewise; every sequence fed whole and split at every byte, as blocks split it.
+TEST(Utf8Check, BoundsOfEachByteRange) {
     const struct {
-        const char* pszName;
-        std::string data;
-        EEncodingRule rule;
-        const char* pszLoaded;
-        std::string trimmed; // the save file's bytes
-        std::string deduped;
-    } cases[] = {
-        // 0x8B leads in Shift-JIS and would take the "r" of the marker with it.
-        {"utf-8 before the marker", "h/" + kRei + kM + "?x\nh/" + kRei + kM + "?x\n",
-         EEncodingRule::Auto, texts::kLoadDoneUtf8,
-         "h/" + kRei + kM + "\r\nh/" + kRei + kM + "\r\n", "h/" + kRei + kM + "?x\r\n"},
-        {"the same bytes read as ansi", "h/" + kRei + kM + "?x\n", EEncodingRule::Ansi,
-         texts::kLoadDone, "", "h/" + kRei + kM + "?x\r\n"},
-        {"bom: row 1 and its later copy are one row", kBom + "u/" + kM + "?1\nv\nu/" + kM + "?1\n",
-         EEncodingRule::Auto, texts::kLoadDoneUtf8, kBom + "u/" + kM + "\r\nu/" + kM + "\r\n",
-         kBom + "u/" + kM + "?1\r\nv\r\n"},
-        {"bom and no row matching", kBom + "v\n", EEncodingRule::Auto, texts::kLoadDoneUtf8, kBom,
-         kBom + "v\r\n"},
-        {"bom alone", kBom, EEncodingRule::Auto, texts::kLoadDoneUtf8, kBom, kBom},
+        int lead[2];
+        int second[2];
+        std::size_t nLength;
+    } ranges[] = {
+        {.lead = {0xC2, 0xDF}, .second = {0x80, 0xBF}, .nLength = 2},
+        {.lead = {0xE0, 0xE0}, .second = {0xA0, 0xBF}, .nLength = 3},
+        {.lead = {0xE1, 0xEC}, .second = {0x80, 0xBF}, .nLength = 3},
+        {.lead = {0xED, 0xED}, .second = {0x80, 0x9F}, .nLength = 3},
+        {.lead = {0xEE, 0xEF}, .second = {0x80, 0xBF}, .nLength = 3},
+        {.lead = {0xF0, 0xF0}, .second = {0x90, 0xBF}, .nLength = 4},
+        {.lead = {0xF1, 0xF3}, .second = {0x80, 0xBF}, .nLength = 4},
+        {.lead = {0xF4, 0xF4}, .second = {0x80, 0x8F}, .nLength = 4},
     };
-    for (const auto& c : cases) {
-        CTempDir dir;
-        CMemoryForm form;
-        WriteBytes(dir / "urls.txt", c.data);
-        form.m_strDataPath = dir / "urls.txt";
-        form.m_strSavePath = dir / "out.txt";
-        form.m_encodingRule = c.rule;
-        ASSERT_EQ(RunLoadJob(form), EJobResult::Completed) << c.pszName;
-        EXPECT_EQ(form.m_messages, Messages{c.pszLoaded}) << c.pszName;
-        ASSERT_EQ(RunConvertJob(form), EJobResult::Completed) << c.pszName;
-        EXPECT_EQ(ReadBytes(dir / "out.txt"), c.trimmed) << c.pszName;
-        ASSERT_EQ(RunDedupJob(form), EJobResult::Completed) << c.pszName;
-        EXPECT_EQ(ReadBytes(dir / "out.txt"), c.deduped) << c.pszName;
+    // A lead byte before the first range, after the last, and a continuation byte alone.
+    std::vector<std::pair<std::string, bool>> cases = {
+        {"\x7F", true}, {"\xC1\xBF", false}, {"\xF5\x80\x80\x80", false}, {"\x80", false}};
+    for (const auto& r : ranges)
+        for (const int nLead : r.lead)
+            for (const int nSecond : {r.second[0] - 1, r.second[0], r.second[1], r.second[1] + 1})
+                for (const int nLast : {0x7F, 0x80, 0xBF, 0xC0}) {
+                    std::string bytes{static_cast<char>(nLead), static_cast<char>(nSecond)};
+                    if (r.nLength > 2)
+                        bytes += std::string(r.nLength - 3, '\x80') + static_cast<char>(nLast);
+                    cases.emplace_back(bytes,
+                                       nSecond >= r.second[0] && nSecond <= r.second[1] &&
+                                           (r.nLength == 2 || (nLast >= 0x80 && nLast <= 0xBF)));
+                    cases.emplace_back(bytes.substr(0, bytes.size() - 1), false); // cut off
+                }
+    for (const auto& [bytes, bValid] : cases) {
+        for (std::size_t nSplit = 0; nSplit <= bytes.size(); ++nSplit) {
+            CUtf8Check check;
+            check.Feed(std::string_view(bytes).substr(0, nSplit));
+            check.Feed(std::string_view(bytes).substr(nSplit));
+            check.Finish();
+            EXPECT_EQ(check.Invalid(), !bValid) << testing::PrintToString(bytes) << " " << nSplit;
+            EXPECT_EQ(check.SawMultibyte(), bytes != "\x7F") << testing::PrintToString(bytes);
+        }
     }
 }
 
@@ -148,16 +144,19 @@ TEST(Read, MixedListsAreSavedAsUtf8) {
     };
     const std::string strTe = "\x83\x65/" + kM;  // テ in Shift-JIS
     const std::string strBad = "\x82\x20/" + kM; // a lead byte before a space
+    load(kBom);                                  // no row: both jobs save the mark alone
+    EXPECT_EQ(RunConvertJob(form), EJobResult::Completed);
+    EXPECT_EQ(ReadBytes(dir / "out.txt"), kBom);
+    EXPECT_EQ(RunDedupJob(form), EJobResult::Completed);
+    EXPECT_EQ(ReadBytes(dir / "out.txt"), kBom);
     load("a/" + kM + "\n" + strTe + "?q\n");
     RunConvertJob(form);
     EXPECT_EQ(ReadBytes(dir / "out.txt"), CrLf({"a/" + kM, strTe})); // one code: as it was
-    load(kBom + kRei + "/" + kM);
+    load(kBom + kRei + kM); // 0x8B leads in Shift-JIS and would take the marker's "r"
     RunConvertJob(form);
     const CRowList& out = form.m_rowsOut;
     ASSERT_EQ(out.Count(), 3u);
-    EXPECT_EQ(out.CodeOf(1), ETextCode::Ansi);
-    EXPECT_EQ(out.CodeOf(2), ETextCode::Utf8Bom);
-    const std::string strMixed = kBom + CrLf({"a/" + kM, "\xE3\x83\x86/" + kM, kRei + "/" + kM});
+    const std::string strMixed = kBom + CrLf({"a/" + kM, "\xE3\x83\x86/" + kM, kRei + kM});
     EXPECT_EQ(ReadBytes(dir / "out.txt"), strMixed);
     // The mark follows the rows saved, not the file loaded last.
     load("");

@@ -78,12 +78,6 @@ inline void Fill(CRowList& list, const Rows& rows) {
         list.Append(row);
 }
 
-inline CRowList ListOf(const Rows& rows) {
-    CRowList list;
-    Fill(list, rows);
-    return list;
-}
-
 inline Rows RowsOf(const CRowList& list) {
     Rows rows;
     for (std::size_t i = 0; i < list.Count(); ++i)
@@ -99,14 +93,8 @@ inline std::string CrLf(const Rows& rows) {
     return bytes;
 }
 
-// A failure message followed by a line break and the path, as the jobs show it.
-inline std::string WithPath(const char* pszMessage, const std::filesystem::path& path) {
-    return std::string(pszMessage) + "\n" + PathToUtf8(path);
-}
-
-// Hands its bytes over at most nChunk at a time, as a pipe may, or with nChunk 0 from 1
-// to 97 at a time in an irregular sequence; then ends, fails to read, or throws as an
-// allocation does.
+// Hands its bytes over at most nChunk at a time, as a pipe may; then ends, fails to read,
+// or throws as an allocation does.
 class CTestSource : public CByteSource {
 public:
     enum class EEnd { Eof, ReadError, OutOfMemory };
@@ -118,9 +106,7 @@ public:
                 throw std::bad_alloc();
             return -1;
         }
-        m_nSeed = m_nSeed * 1103515245u + 12345u;
-        const std::size_t nChunk = m_nChunk > 0 ? m_nChunk : 1 + (m_nSeed >> 16) % 97;
-        const std::size_t n = std::min({nSize, nChunk, m_bytes.size() - m_nAt});
+        const std::size_t n = std::min({nSize, m_nChunk, m_bytes.size() - m_nAt});
         m_bytes.copy(pBuffer, n, m_nAt);
         m_nAt += n;
         return static_cast<std::ptrdiff_t>(n);
@@ -131,5 +117,4 @@ private:
     std::size_t m_nChunk;
     EEnd m_end;
     std::size_t m_nAt = 0;
-    unsigned m_nSeed = 1;
 };

@@ -1,4 +1,4 @@
-// Data file reading: any bytes, fed in irregular blocks through the load job,
+// Data file reading: any bytes, fed in blocks of a size the input sets through the load job,
 // give the rows of the byte-at-a-time statement of the rules below; a UTF-8
 // byte-order mark is taken off first, and UTF-16 is refused with no row.
 #include "../core/TestUtil.h"
@@ -53,7 +53,7 @@ bool ReferenceUtf16(std::string_view bytes) {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* pData, std::size_t nSize) {
     const std::string_view bytes(reinterpret_cast<const char*>(pData), nSize);
     CMemoryForm form;
-    CTestSource source(std::string(bytes), 0);
+    CTestSource source(std::string(bytes), 1 + nSize % 97); // blocks of a size the input sets
     const EJobResult result = LoadRows(form, source, "fuzz");
     if (ReferenceUtf16(bytes)) {
         if (result != EJobResult::Failed || !form.m_rowsIn.Empty())

@@ -25,7 +25,6 @@ public:
 
     HWND Dlg() const { return m_pDlg->m_hWnd; }
     CUrlToolDlg& Dialog() { return *m_pDlg; }
-    CWindowForm& Form() { return m_pDlg->m_form; }
     HWND Item(int nId) const { return ::GetDlgItem(Dlg(), nId); }
     bool Enabled(int nId) const { return ::IsWindowEnabled(Item(nId)) != FALSE; }
     // The enabled state of the form's steps: "読み込み", "保存先", "変換 開始", "重複 調整".
