@@ -52,11 +52,8 @@ run "save over the data file, spelt otherwise, refused" 3 "$(t "--force を指�
 same "refused means untouched" "a/$M?1\r\n" data.txt
 run "forced overwrite" 0 "" trim data.txt data.txt --force
 same "forced overwrite" "a/$M\r\n" data.txt
-printf "a/$M?1\r\n" >in.txt
-run "save over standard input's file refused" 3 "$(t "標準入力のファイル" "file on standard input")" trim - in.txt <in.txt
-same "standard input's file untouched" "a/$M?1\r\n" in.txt
-run "save over standard input's file forced" 0 "" trim - in.txt --force <in.txt
-same "standard input's file forced" "a/$M\r\n" in.txt
+run "save over standard input's file refused" 3 "$(t "標準入力のファイル" "file on standard input")" trim - data.txt <data.txt
+same "standard input's file untouched" "a/$M\r\n" data.txt
 mkdir -p taken/data.txt
 run "a SAVE folder with a folder of the data file's name" 1 "$(t "はフォルダなので" "is a folder")" dedup data.txt taken
 run "missing data file" 1 "$(t "データファイルを開けませんでした。" "cannot open the data file")" trim none.txt o.txt

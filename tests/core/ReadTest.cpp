@@ -182,4 +182,35 @@ TEST(Read, MixedListsAreSavedAsUtf8) {
     EXPECT_EQ(ReadBytes(dir / "out.txt"), kBom + CrLf({kRei, "\xE3\x83\x86/" + kM, "a"}));
 }
 
+// Output rows lie in the bytes their input rows were read into: they outlive the input
+// list's emptying, by a new data file choice or Clear, as long as a list holds them.
+TEST(RowStore, OutputRowsOutliveTheInputList) {
+    CTempDir dir;
+    CMemoryForm form;
+    form.m_strSavePath = dir / "out.txt";
+    form.m_strDataPath = dir / "in.txt";
+    // Rows over several chunks of the largest size, so that freed ones go back to the system.
+    auto load = [&](char cHost) {
+        Rows rows;
+        std::string strData;
+        for (int i = 0; i < 120000; ++i) {
+            rows.push_back(std::string("http://") + cHost + std::to_string(i % 90000) +
+                           ".example/regist_pernad.cgi");
+            strData += rows.back() + "?q\r\n";
+        }
+        WriteBytes(form.m_strDataPath, strData);
+        form.m_rowsIn.Free(); // as the choice of a data file does
+        RunLoadJob(form);
+        return rows;
+    };
+    const Rows cut = load('a');
+    RunConvertJob(form);
+    load('b'); // other rows, where the first file's may have been
+    EXPECT_TRUE(RowsOf(form.m_rowsOut) == cut);
+    RunDedupJob(form);
+    load('c');
+    ASSERT_EQ(form.m_rowsOut.Count(), 90000u);
+    EXPECT_EQ(RowsOf(form.m_rowsOut).back(), "http://b89999.example/regist_pernad.cgi?q");
+}
+
 } // namespace

@@ -29,23 +29,18 @@ Rows ReferenceRows(std::string_view bytes) {
     return rows;
 }
 
-// UTF-16 by its mark, or ASCII text in UTF-16 without one: in the first 64 bytes (at
-// least 4), a zero at every second place, from the first byte or the second, and not
-// only zeros between.
+// UTF-16 by its mark, or ASCII in UTF-16 without one: at least 4 of the first 64 bytes,
+// all zero at the even places or at the odd ones, and not all zero at the others.
 bool ReferenceUtf16(std::string_view bytes) {
-    if (bytes.substr(0, 2) == "\xFF\xFE" || bytes.substr(0, 2) == "\xFE\xFF")
-        return true;
     const std::string_view head = bytes.substr(0, 64);
-    if (head.size() < 4)
-        return false;
     std::size_t nZeros[2] = {}; // at even places and at odd ones
     for (std::size_t i = 0; i < head.size(); ++i)
         nZeros[i % 2] += head[i] == '\0' ? 1 : 0;
-    const std::size_t nPlaces[2] = {(head.size() + 1) / 2, head.size() / 2};
-    for (std::size_t k = 0; k < 2; ++k)
-        if (nZeros[k] == nPlaces[k] && nZeros[1 - k] < nPlaces[1 - k])
-            return true;
-    return false;
+    const std::size_t nEven = (head.size() + 1) / 2;
+    const std::size_t nOdd = head.size() / 2;
+    return bytes.substr(0, 2) == "\xFF\xFE" || bytes.substr(0, 2) == "\xFE\xFF" ||
+           (head.size() >= 4 &&
+            ((nZeros[0] == nEven && nZeros[1] < nOdd) || (nZeros[1] == nOdd && nZeros[0] < nEven)));
 }
 
 } // namespace
