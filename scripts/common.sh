@@ -315,13 +315,10 @@ run_fuzz_target() {
     rm -f "$log"
 }
 
-# fuzz_all SECONDS CORPORA: every target in turn, each learning in CORPORA/NAME.
+# fuzz_all SECONDS CORPORA: the fuzz target, learning in CORPORA/Read.
 fuzz_all() {
-    local seconds=$1 corpora=$2 target
-    for target in Read; do
-        mkdir -p "$corpora/$target"
-        run_fuzz_target "$target" "$seconds" "$corpora/$target"
-    done
+    mkdir -p "$2/Read"
+    run_fuzz_target Read "$1" "$2/Read"
 }
 
 # A 64 KB file system as drive S: for the full-disk test under Wine (root only).
