@@ -5,8 +5,6 @@
 CRowGatherer::CRowGatherer(const CRowList& source, std::unique_ptr<CSaveTarget> pTarget, bool bBom)
     : m_source(source), m_bSaving(pTarget != nullptr), m_writer(std::move(pTarget)), m_bBom(bBom) {
     m_arrPicks.Reserve(source.Count());
-    // The picked rows are the source's rows, where they lie.
-    m_rows.ShareChunksOf(source);
     // Without a second thread, Finish gathers on the caller's thread.
     m_helper.Start([this] { Follow(); });
 }
@@ -25,7 +23,7 @@ void CRowGatherer::Gather(std::size_t nFrom, std::size_t nTo) {
         const std::size_t nPick = m_arrPicks[i];
         const std::string_view row = m_source.Row(nPick);
         m_rows.SetCode(m_source.CodeOf(nPick));
-        m_rows.AppendView(row);
+        m_rows.AppendViewOf(m_source, row); // where it lies
         // A write that failed stays failed; the rows are still wanted for the list.
         if (m_bWriting)
             m_bWriting = m_writer.WriteRow(row);

@@ -47,8 +47,24 @@ void CRowList::MakeRoomForRow(std::size_t nLength) {
         StartRun(m_code);
 }
 
-void CRowList::AppendView(std::string_view text) {
+void CRowList::AppendViewOf(const CRowList& source, std::string_view text) {
     MakeRoomForRow(text.size());
+    // An empty row's bytes are never read, so it needs no chunk.
+    const auto nAt = reinterpret_cast<std::uintptr_t>(text.data());
+    const std::size_t nChunks = source.m_chunks.size();
+    for (std::size_t k = 0; k < nChunks && !text.empty(); ++k) {
+        const std::size_t i = (m_nSourceHint + k) % nChunks;
+        const SChunk& chunk = *source.m_chunks[i];
+        const auto nBegin = reinterpret_cast<std::uintptr_t>(chunk.pBytes);
+        if (nAt < nBegin || nAt >= nBegin + chunk.nCapacity)
+            continue;
+        m_nSourceHint = i;
+        if (&chunk != m_pLastShared) {
+            Share(source.m_chunks[i]);
+            m_pLastShared = &chunk;
+        }
+        break;
+    }
     PushRow(text);
 }
 
@@ -149,11 +165,38 @@ void CRowList::Truncate(std::size_t nCount) {
         return;
     for (std::size_t i = nCount; i < Count(); ++i)
         m_nBytes -= m_arrLengths[i];
-    // The chunks stay shared: another list may hold the same rows, and the bytes never
-    // change, so nothing is written over them.
     m_arrStarts.Truncate(nCount);
     m_arrLengths.Truncate(nCount);
     DropRunsFrom(nCount);
+    // A failed job's rows go, and so do the chunks only they lay in, so that retries
+    // do not pile them up; another list may still share them.
+    ReleaseChunksWithoutRows();
+}
+
+void CRowList::ReleaseChunksWithoutRows() {
+    std::vector<std::pair<std::uintptr_t, std::size_t>> bounds; // a chunk's start, its index
+    bounds.reserve(m_chunks.size());
+    for (std::size_t i = 0; i < m_chunks.size(); ++i)
+        bounds.emplace_back(reinterpret_cast<std::uintptr_t>(m_chunks[i]->pBytes), i);
+    std::sort(bounds.begin(), bounds.end());
+    std::vector<bool> used(m_chunks.size(), false);
+    for (std::size_t nRow = 0; nRow < Count(); ++nRow) {
+        if (m_arrLengths[nRow] == 0)
+            continue;
+        const auto nAt = reinterpret_cast<std::uintptr_t>(m_arrStarts[nRow]);
+        const auto it =
+            std::upper_bound(bounds.begin(), bounds.end(), std::make_pair(nAt, SIZE_MAX));
+        if (it != bounds.begin())
+            used[std::prev(it)->second] = true;
+    }
+    std::vector<std::shared_ptr<SChunk>> kept;
+    for (std::size_t i = 0; i < m_chunks.size(); ++i)
+        if (used[i] || m_chunks[i] == m_pOwn)
+            kept.push_back(m_chunks[i]);
+        else
+            m_sharedChunks.erase(m_chunks[i].get());
+    m_chunks.swap(kept);
+    m_pLastShared = nullptr;
 }
 
 void CRowList::Clear() {
@@ -170,6 +213,8 @@ void CRowList::Free() {
     m_nBytes = 0;
     std::vector<std::shared_ptr<SChunk>>().swap(m_chunks);
     std::unordered_set<const SChunk*>().swap(m_sharedChunks);
+    m_pLastShared = nullptr;
+    m_nSourceHint = 0;
     m_pOwn.reset();
     std::vector<SRun>().swap(m_runs);
     m_code = ETextCode::Ansi;
@@ -181,6 +226,8 @@ void CRowList::Swap(CRowList& other) noexcept {
     std::swap(m_nBytes, other.m_nBytes);
     m_chunks.swap(other.m_chunks);
     m_sharedChunks.swap(other.m_sharedChunks);
+    std::swap(m_pLastShared, other.m_pLastShared);
+    std::swap(m_nSourceHint, other.m_nSourceHint);
     m_pOwn.swap(other.m_pOwn);
     m_runs.swap(other.m_runs);
     std::swap(m_code, other.m_code);

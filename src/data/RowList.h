@@ -38,18 +38,19 @@ public:
     bool Empty() const { return m_arrStarts.Empty(); }
     // Bytes held by all rows together.
     std::size_t ByteSize() const { return m_nBytes; }
+    // The chunks the list keeps alive.
+    std::size_t ChunkCount() const { return m_chunks.size(); }
 
     std::string_view Row(std::size_t i) const { return {m_arrStarts[i], m_arrLengths[i]}; }
 
     // Appends a copy of text, written into a chunk of the list's own.
     void Append(std::string_view text);
-    // Appends text where it lies, without a copy: it must lie in a chunk the list shares.
-    void AppendView(std::string_view text);
+    // Appends text where it lies, a row or the start of a row of source, without a copy;
+    // the list then shares the chunk it lies in, and no other.
+    void AppendViewOf(const CRowList& source, std::string_view text);
     // Appends from now on into the chunk other appended into last, so that a run of lists
     // filled one after another leaves one chunk partly used, not one each.
     void ContinueChunkOf(CRowList& other);
-    // Shares every chunk that rows lie in, so that AppendView may take any row of it.
-    void ShareChunksOf(const CRowList& rows);
     // Appends every row of another list, in order, each with its code, sharing its chunks.
     void AppendAll(const CRowList& rows);
     // Room for nRows more rows, so that appending up to that never moves the list's
@@ -101,6 +102,9 @@ private:
     // Room for one more row; the row's code starts a run where it must.
     void MakeRoomForRow(std::size_t nLength);
     // Adds the row; it cannot fail after MakeRoomForRow.
+    // Lets go of the chunks that no row lies in any more, but the one Append writes into.
+    void ReleaseChunksWithoutRows();
+    void ShareChunksOf(const CRowList& rows);
     void PushRow(std::string_view text) {
         m_arrStarts.PushBack(text.data());
         m_arrLengths.PushBack(static_cast<std::uint32_t>(text.size()));
@@ -119,6 +123,8 @@ private:
     std::size_t m_nBytes = 0;
     std::vector<std::shared_ptr<SChunk>> m_chunks; // every chunk a row may lie in
     std::unordered_set<const SChunk*> m_sharedChunks;
+    const SChunk* m_pLastShared = nullptr; // AppendViewOf's shortcut: rows come in order
+    std::size_t m_nSourceHint = 0;         // where in the source's chunks to look first
     // The chunk Append writes into: made by this list, which alone writes to it, past
     // the bytes of every row already in it.
     std::shared_ptr<SChunk> m_pOwn;

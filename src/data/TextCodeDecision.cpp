@@ -26,15 +26,13 @@ bool LooksLikeUtf16(const unsigned char* p, std::size_t n) {
 }
 } // namespace
 
-// A byte-order mark is three bytes, and UTF-16 shows in the first 64; the ANSI rule asks
-// neither.
+// A byte-order mark is three bytes, and UTF-16 shows in the first 64.
 std::size_t CTextCodeDecision::BytesWanted() const {
-    return m_rule == EEncodingRule::Ansi ? 1 : kSniffBytes;
+    return kSniffBytes;
 }
 
+// UTF-16 is refused by every rule: its bytes cannot be rows, whatever the code.
 std::size_t CTextCodeDecision::Begin(std::string_view first) {
-    if (m_rule == EEncodingRule::Ansi)
-        return 0;
     const auto* p = reinterpret_cast<const unsigned char*>(first.data());
     const std::size_t n = first.size();
     if ((n >= 2 && ((p[0] == 0xFF && p[1] == 0xFE) || (p[0] == 0xFE && p[1] == 0xFF))) ||
@@ -42,6 +40,8 @@ std::size_t CTextCodeDecision::Begin(std::string_view first) {
         m_bUtf16 = true;
         return 0;
     }
+    if (m_rule == EEncodingRule::Ansi)
+        return 0;
     if (n >= 3 && p[0] == 0xEF && p[1] == 0xBB && p[2] == 0xBF) {
         m_code = ETextCode::Utf8Bom;
         return 3;

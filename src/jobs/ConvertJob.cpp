@@ -20,7 +20,6 @@ EJobResult RunConvertJob(CToolForm& form) {
     try {
         // The cut rows are the starts of their input rows, where those lie.
         CRowList batch;
-        batch.ShareChunksOf(input);
         int nLastMatch = -1;
         std::size_t nScanned = 0;
         bool bReserved = false;
@@ -53,7 +52,7 @@ EJobResult RunConvertJob(CToolForm& form) {
             const CMarkerSearch& marker = IsUtf8(code) ? utf8Marker : ansiMarker;
             if (const auto nPos = marker.Find(row)) {
                 batch.SetCode(code);
-                batch.AppendView(row.substr(0, *nPos + marker.Length()));
+                batch.AppendViewOf(input, row.substr(0, *nPos + marker.Length()));
                 nLastMatch = static_cast<int>(i);
             }
             if (++nScanned >= kBatchRows || batch.ByteSize() >= kBatchBytes)

@@ -90,8 +90,9 @@ void CWindowForm::SetProgressPos(int nPos) {
 
 void CWindowForm::SetRowsCode(ERowList list, std::size_t nFirst, ETextCode code) {
     SRowsCode change{nFirst, code};
-    m_dlg.SendMessage(WM_APP_SET_ROWS_CODE, static_cast<WPARAM>(list),
-                      reinterpret_cast<LPARAM>(&change));
+    if (m_dlg.SendMessage(WM_APP_SET_ROWS_CODE, static_cast<WPARAM>(list),
+                          reinterpret_cast<LPARAM>(&change)) != 0)
+        throw std::bad_alloc();
 }
 
 std::filesystem::path CWindowForm::GetSavePath() {
@@ -152,7 +153,11 @@ LRESULT CWindowForm::OnReserveRows(WPARAM wParam, LPARAM lParam) {
 LRESULT CWindowForm::OnSetRowsCode(WPARAM wParam, LPARAM lParam) {
     const ERowList list = static_cast<ERowList>(wParam);
     const SRowsCode& change = *reinterpret_cast<const SRowsCode*>(lParam);
-    Rows(list).SetCodeFrom(change.nFirst, change.code);
+    try {
+        Rows(list).SetCodeFrom(change.nFirst, change.code);
+    } catch (const std::bad_alloc&) {
+        return 1;
+    }
     // Rows already drawn were drawn by the old code.
     ::InvalidateRect(ListOf(list).m_hWnd, nullptr, TRUE);
     return 0;

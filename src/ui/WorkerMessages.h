@@ -21,6 +21,7 @@ constexpr UINT WM_APP_ENABLE_BUTTON = WM_APP + 4;
 // again to itself; wParam: the step to take next (0, 1, 2).
 constexpr UINT WM_APP_JOB_ENDED = WM_APP + 5;
 // wParam: ERowList; lParam: const SRowsCode* naming the first row and the code it gets.
+// Result 0, or 1 when memory ran out.
 constexpr UINT WM_APP_SET_ROWS_CODE = WM_APP + 6;
 
 // wParam: ERowList; lParam: the rows to make room for.

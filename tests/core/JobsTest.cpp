@@ -200,6 +200,7 @@ TEST(Jobs, FailuresChangeNothing) {
             EXPECT_EQ(RowsOf(form.m_rowsIn), (Rows{"kept0", "a/" + kM})) << c.name;
             EXPECT_EQ(form.m_nLastRow, 1) << c.name;
             EXPECT_EQ(form.m_nProgressPos, c.progress) << c.name;
+            EXPECT_EQ(form.m_rowsIn.ChunkCount(), 1u) << c.name; // none kept for rows gone
         }
         EXPECT_EQ(RowsOf(form.m_rowsOut), Rows{"earlier"}) << c.name;
         EXPECT_EQ(dir.Listing(), "") << c.name;

@@ -65,6 +65,7 @@ TEST(Read, RowsAndCodeFromTheBytes) {
         {.name = "utf-8, bom", .in = kBom + "a\n", .rows = {"a"}, .code = Utf8Bom, .rule = R::Utf8},
         {.name = "utf-16 le without a mark", .in = strUtf16Le, .utf16 = true},
         {.name = "utf-16 be without a mark", .in = '\0' + strUtf16Le.substr(0, 19), .utf16 = true},
+        {.name = "ansi, utf-16", .in = "\xFF\xFE" + strUtf16Le, .rule = R::Ansi, .utf16 = true},
         {.name = "one nul in a shift-jis row", .in = strNul + "\n", .rows = {strNul}},
     };
     // Chunks of 1 and 2 bytes put every CR LF pair, mark and character across reads.
@@ -211,6 +212,13 @@ TEST(RowStore, OutputRowsOutliveTheInputList) {
     load('c');
     ASSERT_EQ(form.m_rowsOut.Count(), 90000u);
     EXPECT_EQ(RowsOf(form.m_rowsOut).back(), "http://b89999.example/regist_pernad.cgi?q");
+    // A cut row keeps its own chunk alive, not the whole data file's.
+    form.m_rowsOut.Free();
+    form.m_rowsIn.Free();
+    WriteBytes(form.m_strDataPath, "x/regist_pernad.cgi\n" + std::string(9 << 20, 'y'));
+    RunLoadJob(form);
+    RunConvertJob(form);
+    EXPECT_EQ(form.m_rowsOut.ChunkCount(), 1u);
 }
 
 } // namespace
