@@ -33,9 +33,9 @@ struct SCliTexts {
 const SCliTexts& CliTexts();
 bool CliSpeaksJapanese();
 
-// A job's message in the user's language, each line break a space. bRowsToStdout: a
-// completion says that the rows went to standard output rather than to a file.
-// " (N rows)", or " (N rows -> M rows)" with nOut.
+// " (N rows)", or " (N rows -> M rows)" with pOut.
 std::string CliRowCounts(std::size_t nIn, const std::size_t* pOut = nullptr);
 
+// A job's message in the user's language, each line break a space. bRowsToStdout: a
+// completion says that the rows went to standard output rather than to a file.
 std::string CliMessage(std::string_view strJobMessage, bool bRowsToStdout);

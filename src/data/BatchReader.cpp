@@ -36,7 +36,7 @@ void CBatchReader::Publish(bool bFinal) {
 bool CBatchReader::ReadStart(std::size_t& nRead, std::size_t& nStart) {
     m_bStarted = true;
     nRead = 0;
-    while (nRead < m_code.BytesWanted()) {
+    while (nRead < CTextCodeDecision::kBytesWanted) {
         const std::ptrdiff_t n = m_source.Read(m_block.Data() + nRead, kReadBlock - nRead);
         if (n < 0) {
             m_bReadFailed = true;

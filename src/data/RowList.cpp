@@ -50,9 +50,16 @@ void CRowList::MakeRoomForRow(std::size_t nLength) {
 void CRowList::AppendViewOf(const CRowList& source, std::string_view text) {
     MakeRoomForRow(text.size());
     // An empty row's bytes are never read, so it needs no chunk.
-    const auto nAt = reinterpret_cast<std::uintptr_t>(text.data());
+    if (!text.empty())
+        ShareChunkHolding(source, text.data());
+    PushRow(text);
+}
+
+// Rows are taken in the order they lie in, so the search starts at the chunk found last.
+void CRowList::ShareChunkHolding(const CRowList& source, const char* p) {
+    const auto nAt = reinterpret_cast<std::uintptr_t>(p);
     const std::size_t nChunks = source.m_chunks.size();
-    for (std::size_t k = 0; k < nChunks && !text.empty(); ++k) {
+    for (std::size_t k = 0; k < nChunks; ++k) {
         const std::size_t i = (m_nSourceHint + k) % nChunks;
         const SChunk& chunk = *source.m_chunks[i];
         const auto nBegin = reinterpret_cast<std::uintptr_t>(chunk.pBytes);
@@ -63,9 +70,8 @@ void CRowList::AppendViewOf(const CRowList& source, std::string_view text) {
             Share(source.m_chunks[i]);
             m_pLastShared = &chunk;
         }
-        break;
+        return;
     }
-    PushRow(text);
 }
 
 void CRowList::Share(const std::shared_ptr<SChunk>& pChunk) {

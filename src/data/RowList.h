@@ -78,7 +78,7 @@ public:
     // Takes back the rows from index nCount on.
     void Truncate(std::size_t nCount);
     // Empties the list but keeps its room and the chunks it shares, for the next rows:
-    // the rest of the chunk it writes into, and those whose rows AppendView may take.
+    // the rest of the chunk it writes into, and those AppendViewOf has shared.
     void Clear();
     // Empties the list and gives everything back.
     void Free();
@@ -101,10 +101,12 @@ private:
     };
     // Room for one more row; the row's code starts a run where it must.
     void MakeRoomForRow(std::size_t nLength);
-    // Adds the row; it cannot fail after MakeRoomForRow.
     // Lets go of the chunks that no row lies in any more, but the one Append writes into.
     void ReleaseChunksWithoutRows();
     void ShareChunksOf(const CRowList& rows);
+    // Shares the chunk of source that the byte at p lies in.
+    void ShareChunkHolding(const CRowList& source, const char* p);
+    // Adds the row; it cannot fail after MakeRoomForRow.
     void PushRow(std::string_view text) {
         m_arrStarts.PushBack(text.data());
         m_arrLengths.PushBack(static_cast<std::uint32_t>(text.size()));

@@ -1,42 +1,27 @@
 #include "TextCodeDecision.h"
 
 namespace {
-// How many first bytes show UTF-16 written without a byte-order mark.
-constexpr std::size_t kSniffBytes = 64;
-
 // ASCII text in UTF-16 has a zero byte in every second place, from the first byte (big
 // endian) or from the second (little endian), and the others are not all zero. A stray
 // NUL in a row of bytes does not look like that.
-bool LooksLikeUtf16(const unsigned char* p, std::size_t n) {
-    if (n < 4)
+bool LooksLikeUtf16(std::string_view head) {
+    if (head.size() < 4)
         return false;
-    for (std::size_t nZeros = 0; nZeros < 2; ++nZeros) {
-        bool bZeros = true;
-        bool bOthers = false;
-        for (std::size_t i = 0; i < n; ++i) {
-            if (i % 2 == nZeros)
-                bZeros = bZeros && p[i] == 0;
-            else
-                bOthers = bOthers || p[i] != 0;
-        }
-        if (bZeros && bOthers)
-            return true;
-    }
-    return false;
+    std::size_t nZeros[2] = {}; // at even places and at odd ones
+    for (std::size_t i = 0; i < head.size(); ++i)
+        nZeros[i % 2] += head[i] == '\0' ? 1 : 0;
+    const std::size_t nPlaces[2] = {(head.size() + 1) / 2, head.size() / 2};
+    return (nZeros[0] == nPlaces[0] && nZeros[1] < nPlaces[1]) ||
+           (nZeros[1] == nPlaces[1] && nZeros[0] < nPlaces[0]);
 }
 } // namespace
-
-// A byte-order mark is three bytes, and UTF-16 shows in the first 64.
-std::size_t CTextCodeDecision::BytesWanted() const {
-    return kSniffBytes;
-}
 
 // UTF-16 is refused by every rule: its bytes cannot be rows, whatever the code.
 std::size_t CTextCodeDecision::Begin(std::string_view first) {
     const auto* p = reinterpret_cast<const unsigned char*>(first.data());
     const std::size_t n = first.size();
     if ((n >= 2 && ((p[0] == 0xFF && p[1] == 0xFE) || (p[0] == 0xFE && p[1] == 0xFF))) ||
-        LooksLikeUtf16(p, n < kSniffBytes ? n : kSniffBytes)) {
+        LooksLikeUtf16(first.substr(0, kBytesWanted))) {
         m_bUtf16 = true;
         return 0;
     }

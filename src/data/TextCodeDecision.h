@@ -14,8 +14,9 @@ class CTextCodeDecision {
 public:
     explicit CTextCodeDecision(EEncodingRule rule) : m_rule(rule) {}
 
-    // How many first bytes Begin wants to see, where the data has that many.
-    std::size_t BytesWanted() const;
+    // How many first bytes Begin wants to see, where the data has that many: a byte-order
+    // mark is three, and UTF-16 shows in the first 64.
+    static constexpr std::size_t kBytesWanted = 64;
     // Looks at how the data begins; returns how many of these bytes are a byte-order
     // mark, which is not text. After it, IsUtf16 says whether the data can be read at all.
     std::size_t Begin(std::string_view first);

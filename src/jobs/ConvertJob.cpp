@@ -67,7 +67,7 @@ EJobResult RunConvertJob(CToolForm& form) {
     // A save that fails takes back this run's rows, so that a retry once the cause is
     // fixed saves what a first success would have saved.
     return SaveAndReport(
-        form, savePath, texts::kConvertDone,
+        form, savePath, kJobs[kConvertJob].pszDone,
         [&](SSaveFailure& failure) {
             return WriteSaveFile(form.MakeSaveTarget(savePath), form.GetRows(ERowList::Out),
                                  form.GetLoadedCode().value_or(ETextCode::Ansi), &failure);

@@ -41,7 +41,7 @@ EJobResult RunDedupJob(CToolForm& form) {
     // The kept rows become the output list whole, numbered from 0, and the collection is empty.
     form.ReplaceRows(ERowList::Out, std::move(kept));
     unique.Clear();
-    return SaveAndReport(form, savePath, texts::kDedupDone, [&](SSaveFailure& failure) {
+    return SaveAndReport(form, savePath, kJobs[kDedupJob].pszDone, [&](SSaveFailure& failure) {
         if (bSaveBehind)
             return output->CommitSave(failure.stranded);
         return WriteSaveFile(form.MakeSaveTarget(savePath), form.GetRows(ERowList::Out), loadedCode,

@@ -9,9 +9,9 @@
 
 namespace {
 // A message followed by a line break and the path, or alone when the path has no text.
-std::string WithPath(const char* pszMessage, const std::filesystem::path& path) {
+std::string WithPath(std::string_view message, const std::filesystem::path& path) {
     const std::string strPath = PathToUtf8(path);
-    return strPath.empty() ? std::string(pszMessage) : std::string(pszMessage) + "\n" + strPath;
+    return std::string(message) + (strPath.empty() ? "" : "\n" + strPath);
 }
 } // namespace
 
@@ -50,10 +50,13 @@ EJobResult SaveAndReport(CToolForm& form, const std::filesystem::path& savePath,
         return EJobResult::Failed;
     }
     if (!bWritten) {
-        std::string strMessage = WithPath(texts::kSaveFailed, savePath);
-        if (failure.nUnconvertibleRow != SSaveFailure::kNoRow)
-            strMessage = std::string(texts::kRowNotUtf8) + "\nNo," +
-                         std::to_string(failure.nUnconvertibleRow) + "\n" + PathToUtf8(savePath);
+        // The row that could not be converted is named by its number in the list, "No,".
+        std::string strMessage =
+            failure.nUnconvertibleRow == SSaveFailure::kNoRow
+                ? WithPath(texts::kSaveFailed, savePath)
+                : WithPath(texts::kRowNotUtf8 +
+                               ("\nNo," + std::to_string(failure.nUnconvertibleRow)),
+                           savePath);
         if (!failure.stranded.empty())
             strMessage.append("\n").append(WithPath(texts::kOldContentKept, failure.stranded));
         form.ShowMessage(strMessage);

@@ -73,7 +73,7 @@ EJobResult LoadDataFile(CToolForm& form, const std::filesystem::path& path) {
     if (result == EJobResult::Completed)
         form.ShowMessage(IsUtf8(form.GetLoadedCode().value_or(ETextCode::Ansi))
                              ? texts::kLoadDoneUtf8
-                             : texts::kLoadDone);
+                             : kJobs[kLoadJob].pszDone);
     return result;
 }
 } // namespace

@@ -174,12 +174,13 @@ void CUrlToolDlg::ChooseDataFile(const std::filesystem::path& path) {
 
 void CUrlToolDlg::ChooseDroppedFile(const std::filesystem::path& dropped) {
     // A shortcut stands for the file it points to, as it does in the file dialog.
-    const std::filesystem::path path =
-        ::_wcsicmp(dropped.extension().c_str(), L".lnk") == 0 ? ShortcutTarget(dropped) : dropped;
+    const bool bShortcut = ::_wcsicmp(dropped.extension().c_str(), L".lnk") == 0;
+    const std::filesystem::path path = bShortcut ? ShortcutTarget(dropped) : dropped;
     const DWORD dwAttributes = ::GetFileAttributesW(LongPathForm(path).c_str());
-    if (path.empty() ||
+    // A folder holds no rows; a shortcut to something that is gone leaves the choice as it was.
+    if (path.empty() || (dwAttributes == INVALID_FILE_ATTRIBUTES && bShortcut) ||
         (dwAttributes != INVALID_FILE_ATTRIBUTES && (dwAttributes & FILE_ATTRIBUTE_DIRECTORY)))
-        return; // a folder holds no rows
+        return;
     m_form.EmptyInputForChoice();
     ChooseDataFile(path);
 }
@@ -258,8 +259,6 @@ void CUrlToolDlg::SetProgressRange(int nMax) {
     // A row figure of minus one (a load that yielded no line) gives an empty bar.
     m_progress.SetRange32(m_nRangeMin, nMax < 0 ? 0 : nMax);
 }
-
-// ---- the form, from the worker's side ----
 
 void CUrlToolDlg::EnableButton(int nId) {
     SendMessage(WM_APP_ENABLE_BUTTON, static_cast<WPARAM>(nId));

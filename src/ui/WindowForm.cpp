@@ -32,8 +32,7 @@ const CListCtrl& CWindowForm::ListOf(ERowList list) const {
 }
 
 void CWindowForm::Reset() {
-    m_rowsIn.Free();
-    ShowRowCount(ERowList::In, false);
+    EmptyInputForChoice();
     m_rowsOut.Free();
     ShowRowCount(ERowList::Out, false);
     m_loadedCode = ETextCode::Ansi;

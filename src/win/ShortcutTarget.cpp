@@ -1,7 +1,5 @@
 #include "ShortcutTarget.h"
 
-#include "data/PathText.h"
-
 #include <windows.h>
 
 #include <objbase.h>
@@ -38,9 +36,5 @@ std::filesystem::path ShortcutTarget(const std::filesystem::path& shortcut) {
     if (SUCCEEDED(hrInit))
         ::CoUninitialize();
     target.resize(std::wcslen(target.c_str()));
-    // A shortcut to nothing, or to something that is gone, leaves the choice as it was.
-    if (target.empty() ||
-        ::GetFileAttributesW(LongPathForm(target).c_str()) == INVALID_FILE_ATTRIBUTES)
-        return {};
     return target;
 }
