@@ -39,9 +39,9 @@ struct SPrinter {
 
 // Runs one job and prints what it said, each message on one line in the user's
 // language: its completion line followed by the row counts, or its failure on stderr.
-EJobResult Run(CMemoryForm& form, EJobResult (*pfnJob)(CToolForm&), const SPrinter& printer,
+EJobResult Run(CMemoryForm& form, const SJobKind& job, const SPrinter& printer,
                const std::function<std::string()>& counts) {
-    const EJobResult result = pfnJob(form);
+    const EJobResult result = RunJob(form, job);
     const bool bDone = result == EJobResult::Completed;
     for (std::size_t i = 0; i < form.m_messages.size(); ++i) {
         const std::string strLine = CliMessage(form.m_messages[i], printer.bRowsToStdout);
@@ -115,13 +115,13 @@ int RunCli(const std::vector<std::string>& args) {
     const SPrinter printer{options->bSaveToStdout ? stderr : stdout, options->bQuiet,
                            options->bSaveToStdout};
     const auto inCount = [&] { return CliRowCounts(form.m_rowsIn.Count()); };
-    if (Run(form, kJobs[kLoadJob].pfnRun, printer, inCount) != EJobResult::Completed)
+    if (Run(form, kJobs[kLoadJob], printer, inCount) != EJobResult::Completed)
         return kExitFailed;
     const auto inOutCount = [&] {
         const std::size_t nOut = form.m_rowsOut.Count();
         return CliRowCounts(form.m_rowsIn.Count(), &nOut);
     };
-    const EJobResult result = Run(form, kJobs[options->job].pfnRun, printer, inOutCount);
+    const EJobResult result = Run(form, kJobs[options->job], printer, inOutCount);
     switch (result) {
     case EJobResult::Completed:
         return kExitOk;

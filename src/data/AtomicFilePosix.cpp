@@ -73,8 +73,15 @@ bool CAtomicFile::Create() {
     const int fd = ::mkstemp(name.data());
     if (fd < 0)
         return false;
+    try {
+        m_temp = name.data();
+    } catch (...) {
+        // Memory ran out: without its name the file could never be removed later.
+        ::close(fd);
+        ::unlink(name.data());
+        throw;
+    }
     m_hFile = fd;
-    m_temp = name.data();
     if (::fchmod(fd, nMode) != 0) {
         Discard();
         return false;
@@ -100,12 +107,14 @@ bool CAtomicFile::Commit() {
     const bool bSynced = ::fsync(fd) == 0;
     const bool bClosed = ::close(fd) == 0;
     m_hFile = -1;
+    // Nothing may fail once the file is in place, not even for want of memory.
+    const std::filesystem::path folder = FolderOf(m_target);
     if (!bSynced || !bClosed || ::rename(m_temp.c_str(), m_target.c_str()) != 0) {
         Discard();
         return false;
     }
     m_temp.clear();
-    SyncFolder(FolderOf(m_target));
+    SyncFolder(folder);
     return true;
 }
 

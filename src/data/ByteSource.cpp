@@ -10,6 +10,7 @@
 #include <io.h>
 #endif
 
+#include <cerrno>
 #include <new>
 #include <system_error>
 
@@ -24,8 +25,12 @@ std::unique_ptr<CFileSource> CFileSource::Open(const std::filesystem::path& path
         return nullptr;
     std::FILE* pFile = std::fopen(path.c_str(), "rb");
 #endif
-    if (pFile == nullptr)
+    if (pFile == nullptr) {
+        // The file may be there and readable: it is memory that ran out.
+        if (errno == ENOMEM)
+            throw std::bad_alloc();
         return nullptr;
+    }
     // Reads come in large blocks; a stream buffer would only copy them once more.
     std::setvbuf(pFile, nullptr, _IONBF, 0);
     std::unique_ptr<CFileSource> source(new (std::nothrow) CFileSource(pFile, true));

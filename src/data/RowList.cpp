@@ -167,19 +167,28 @@ void CRowList::AppendAll(const CRowList& rows) {
 }
 
 void CRowList::Truncate(std::size_t nCount) {
-    if (nCount >= Count())
-        return;
-    for (std::size_t i = nCount; i < Count(); ++i)
-        m_nBytes -= m_arrLengths[i];
-    m_arrStarts.Truncate(nCount);
-    m_arrLengths.Truncate(nCount);
-    DropRunsFrom(nCount);
-    // A failed job's rows go, and so do the chunks only they lay in, so that retries
-    // do not pile them up; another list may still share them.
+    if (nCount < Count()) {
+        for (std::size_t i = nCount; i < Count(); ++i)
+            m_nBytes -= m_arrLengths[i];
+        m_arrStarts.Truncate(nCount);
+        m_arrLengths.Truncate(nCount);
+        DropRunsFrom(nCount);
+    }
+    // A failed job's rows go, and so do the chunks only they lay in, or that an append
+    // which failed had shared before its rows, so that retries do not pile them up;
+    // another list may still share them.
     ReleaseChunksWithoutRows();
 }
 
 void CRowList::ReleaseChunksWithoutRows() {
+    try {
+        ReleaseChunksWithoutRowsOrThrow();
+    } catch (const std::bad_alloc&) {
+        // Taking rows back cannot fail: the chunks go with the list instead.
+    }
+}
+
+void CRowList::ReleaseChunksWithoutRowsOrThrow() {
     std::vector<std::pair<std::uintptr_t, std::size_t>> bounds; // a chunk's start, its index
     bounds.reserve(m_chunks.size());
     for (std::size_t i = 0; i < m_chunks.size(); ++i)

@@ -87,18 +87,22 @@ void ReportFault(CToolForm& form, EJobFile file) {
 }
 } // namespace
 
-unsigned RunAsWorker(void* pForm, const SJobKind& job) {
-    CToolForm& form = *static_cast<CToolForm*>(pForm);
+EJobResult RunJob(CToolForm& form, const SJobKind& job) {
     try {
         try {
-            job.pfnRun(form);
+            return job.pfnRun(form);
         } catch (const std::bad_alloc&) {
             ReportOutOfMemory(form);
         } catch (...) {
             ReportFault(form, job.failFile);
         }
     } catch (...) {
-        // Not even the message could be shown; the thread must still end cleanly.
+        // Not even the message could be shown; the caller must still go on cleanly.
     }
+    return EJobResult::Failed;
+}
+
+unsigned RunAsWorker(void* pForm, const SJobKind& job) {
+    RunJob(*static_cast<CToolForm*>(pForm), job);
     return 0;
 }

@@ -37,7 +37,4 @@ void ReportWithPath(CToolForm& form, const char* pszMessage, const std::filesyst
 void ReportOutOfMemory(CToolForm& form);
 
 // The body of a worker entry: runs the job on the form behind the untyped argument.
-// Nothing a job throws may unwind into the thread's caller, and none ends
-// unseen: running out of memory is reported as such, anything else as a
-// failure to read the data file or to write the save file.
 unsigned RunAsWorker(void* pForm, const SJobKind& job);

@@ -42,6 +42,11 @@ struct SJobKind {
     EJobFile failFile;   // named when it ends by a fault of its own
     const char* pszDone; // its completion message
 };
+// Runs a job to its end. Nothing it throws unwinds into the caller, and none ends
+// unseen: running out of memory is reported as such, anything else as a failure
+// to read the data file or to write the save file, and the job has then Failed.
+EJobResult RunJob(CToolForm& form, const SJobKind& job);
+
 enum EJobId : std::size_t { kLoadJob, kConvertJob, kDedupJob, kJobCount };
 inline constexpr SJobKind kJobs[kJobCount] = {
     {"load", RunLoadJob, EJobFile::Data, texts::kLoadDone},

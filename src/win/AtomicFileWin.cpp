@@ -95,12 +95,12 @@ bool CAtomicFile::Create() {
         return false;
     }
     for (unsigned nAttempt = 0; nAttempt < 16; ++nAttempt) {
-        const std::filesystem::path temp = SiblingName(m_target, L".kvtmp", nAttempt);
+        std::filesystem::path temp = SiblingName(m_target, L".kvtmp", nAttempt);
         const HANDLE hFile = CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                                          FILE_ATTRIBUTE_NORMAL, nullptr);
         if (hFile != INVALID_HANDLE_VALUE) {
             m_hFile = reinterpret_cast<std::intptr_t>(hFile);
-            m_temp = temp;
+            m_temp = std::move(temp); // cannot fail, so the file keeps a name to be removed by
             return true;
         }
         if (GetLastError() != ERROR_FILE_EXISTS && GetLastError() != ERROR_ALREADY_EXISTS)

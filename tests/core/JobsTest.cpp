@@ -82,17 +82,10 @@ TEST(Jobs, RowsEachJobKeeps) {
     }
 }
 
-// A form whose output list cannot grow past 5000 rows, as when memory runs out, and whose
-// next path field read throws, when asked to.
+// A form whose next path field read throws, when asked to.
 class CFaultyForm : public CMemoryForm {
 public:
-    bool m_bCapped = false;
     int m_nFieldThrows = 0; // 1: bad_alloc, 2: a path that cannot be converted
-    void AppendRows(ERowList list, const CRowList& batch) override {
-        if (m_bCapped && list == ERowList::Out && m_rowsOut.Count() + batch.Count() > 5000)
-            throw std::bad_alloc();
-        CMemoryForm::AppendRows(list, batch);
-    }
     std::filesystem::path GetSavePath() override { return Field(CMemoryForm::GetSavePath()); }
     std::filesystem::path GetDataPath() override { return Field(CMemoryForm::GetDataPath()); }
     std::filesystem::path Field(const std::filesystem::path& path) {
@@ -139,25 +132,12 @@ TEST(Jobs, FailuresChangeNothing) {
         {.name = "load: read error part-way",
          .run = [](CFaultyForm& f) { return LoadFailing(f, "", E::ReadError); },
          .message = texts::kDataReadFailed + strData},
-        {.name = "load: out of memory part-way",
-         .run = [](CFaultyForm& f) { return LoadFailing(f, "", E::OutOfMemory); },
-         .message = texts::kOutOfMemory},
         {.name = "load: UTF-16",
          .run = [](CFaultyForm& f) { return LoadFailing(f, "\xFF\xFEh", E::Eof); },
          .message = texts::kUtf16Unsupported + strData},
         {.name = "load: file missing",
          .run = RunLoadJob,
          .message = texts::kDataOpenFailed + strData},
-        {.name = "trim: out of memory part-way",
-         .run =
-             [](CFaultyForm& f) {
-                 f.m_bCapped = true;
-                 for (int i = 0; i < 20000; ++i)
-                     f.m_rowsIn.Append("u/" + kM + "?" + std::to_string(i));
-                 f.m_nLastRow = 20001;
-                 return RunConvertJob(f);
-             },
-         .message = texts::kOutOfMemory},
         {.name = "trim: save folder missing",
          .run = RunConvertJob,
          .message = texts::kSaveFailed + ("\n" + PathToUtf8(dir / "missing/out.txt")),
@@ -196,12 +176,10 @@ TEST(Jobs, FailuresChangeNothing) {
         form.m_nLastRow = 1;
         EXPECT_EQ(c.run(form), c.result) << c.name;
         EXPECT_EQ(form.m_messages, Messages{c.message}) << c.name;
-        if (!form.m_bCapped) {
-            EXPECT_EQ(RowsOf(form.m_rowsIn), (Rows{"kept0", "a/" + kM})) << c.name;
-            EXPECT_EQ(form.m_nLastRow, 1) << c.name;
-            EXPECT_EQ(form.m_nProgressPos, c.progress) << c.name;
-            EXPECT_EQ(form.m_rowsIn.ChunkCount(), 1u) << c.name; // none kept for rows gone
-        }
+        EXPECT_EQ(RowsOf(form.m_rowsIn), (Rows{"kept0", "a/" + kM})) << c.name;
+        EXPECT_EQ(form.m_nLastRow, 1) << c.name;
+        EXPECT_EQ(form.m_nProgressPos, c.progress) << c.name;
+        EXPECT_EQ(form.m_rowsIn.ChunkCount(), 1u) << c.name; // none kept for rows gone
         EXPECT_EQ(RowsOf(form.m_rowsOut), Rows{"earlier"}) << c.name;
         EXPECT_EQ(dir.Listing(), "") << c.name;
         EXPECT_FALSE(form.m_bSaveFolderChoice) << c.name;

@@ -93,19 +93,15 @@ inline std::string CrLf(const Rows& rows) {
     return bytes;
 }
 
-// Hands its bytes over at most nChunk at a time, as a pipe may; then ends, fails to read,
-// or throws as an allocation does.
+// Hands its bytes over at most nChunk at a time, as a pipe may; then ends or fails to read.
 class CTestSource : public CByteSource {
 public:
-    enum class EEnd { Eof, ReadError, OutOfMemory };
+    enum class EEnd { Eof, ReadError };
     CTestSource(std::string bytes, std::size_t nChunk, EEnd end = EEnd::Eof)
         : m_bytes(std::move(bytes)), m_nChunk(nChunk), m_end(end) {}
     std::ptrdiff_t Read(char* pBuffer, std::size_t nSize) override {
-        if (m_nAt == m_bytes.size() && m_end != EEnd::Eof) {
-            if (m_end == EEnd::OutOfMemory)
-                throw std::bad_alloc();
+        if (m_nAt == m_bytes.size() && m_end != EEnd::Eof)
             return -1;
-        }
         const std::size_t n = std::min({nSize, m_nChunk, m_bytes.size() - m_nAt});
         m_bytes.copy(pBuffer, n, m_nAt);
         m_nAt += n;

@@ -1,0 +1,163 @@
+// Memory that runs out at any one allocation of a job, on any of its threads. In a
+// 32-bit process this is how it happens: a large block cannot be had while small ones
+// still can. The job must then end as if nothing had failed, or say so and leave the
+// form as it was, so that a retry gives what a first success would have given.
+#include "TestUtil.h"
+
+#include "data/MemoryForm.h"
+#include "data/Texts.h"
+#include "jobs/Jobs.h"
+
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <new>
+#include <tuple>
+
+namespace {
+std::atomic<long> g_nAllocsBeforeFailure{-1}; // -1: none fails
+std::atomic<bool> g_bFailed{false};
+thread_local bool t_bSpared = false; // the test's own allocations never fail
+
+[[maybe_unused]] bool FailThisAllocation() {
+    if (t_bSpared || g_nAllocsBeforeFailure.load(std::memory_order_relaxed) < 0 ||
+        g_nAllocsBeforeFailure.fetch_sub(1) != 0)
+        return false;
+    g_bFailed = true;
+    errno = ENOMEM; // as the system's allocator says it
+    return true;
+}
+} // namespace
+
+// With glibc every allocation, the row store's own malloc and realloc included, goes
+// through these; elsewhere only operator new does. The sanitizers' allocator is left
+// alone: it cannot be replaced.
+#if defined(__SANITIZE_ADDRESS__)
+#define KELVANE_NO_FAILING_ALLOCATOR
+#elif defined(__GLIBC__)
+extern "C" {
+void* __libc_malloc(std::size_t);
+void* __libc_calloc(std::size_t, std::size_t);
+void* __libc_realloc(void*, std::size_t);
+void* __libc_memalign(std::size_t, std::size_t);
+void* malloc(std::size_t n) {
+    return FailThisAllocation() ? nullptr : __libc_malloc(n);
+}
+void* calloc(std::size_t n, std::size_t size) {
+    return FailThisAllocation() ? nullptr : __libc_calloc(n, size);
+}
+void* realloc(void* p, std::size_t n) {
+    return FailThisAllocation() ? nullptr : __libc_realloc(p, n);
+}
+void* aligned_alloc(std::size_t nAlign, std::size_t n) {
+    return FailThisAllocation() ? nullptr : __libc_memalign(nAlign, n);
+}
+}
+#else
+// Not inlined where the compiler would see free meet new.
+[[gnu::noinline]] void* operator new(std::size_t n) {
+    void* p = FailThisAllocation() ? nullptr : std::malloc(n == 0 ? 1 : n);
+    if (p == nullptr)
+        throw std::bad_alloc();
+    return p;
+}
+[[gnu::noinline]] void operator delete(void* p) noexcept {
+    std::free(p);
+}
+[[gnu::noinline]] void operator delete(void* p, std::size_t) noexcept {
+    std::free(p);
+}
+#endif
+
+namespace {
+
+const std::string kM = "regist_pernad.cgi";
+
+// Records the messages in memory that never fails, for it is the test's, not the job's.
+class CRecordingForm : public CMemoryForm {
+public:
+    void ShowMessage(std::string_view strUtf8) override {
+        t_bSpared = true;
+        CMemoryForm::ShowMessage(strUtf8);
+        t_bSpared = false;
+    }
+};
+
+// What a job may change, and what must be back as it was after a failure.
+using FormShot = std::tuple<Rows, Rows, std::size_t, std::size_t, int, std::string>;
+FormShot ShotOf(const CRecordingForm& form) {
+    const bool bSaved = std::filesystem::exists(form.m_strSavePath);
+    return {RowsOf(form.m_rowsIn),
+            RowsOf(form.m_rowsOut),
+            form.m_rowsIn.ChunkCount(),
+            form.m_rowsOut.ChunkCount(),
+            form.m_nLastRow,
+            bSaved ? ReadBytes(form.m_strSavePath) : ""};
+}
+
+TEST(OutOfMemory, AtEachAllocationOfAJob) {
+#ifdef KELVANE_NO_FAILING_ALLOCATOR
+    GTEST_SKIP() << "no allocation can be made to fail here";
+#endif
+    CTempDir dir;
+    std::filesystem::create_directory(dir / "save");
+    // Rows over several chunks and batches, a third of them repeated later.
+    std::string strData = "\xEF\xBB\xBF";
+    for (int i = 0; i < 30000; ++i)
+        strData += "http://h" + std::to_string(i % 20000) + "/" + (i % 2 ? kM + "?x" : "") + "\r\n";
+    WriteBytes(dir / "urls.txt", strData);
+    WriteBytes(dir / "old.txt", "old/" + kM + "\x82\xA0\r\n");
+    // After an earlier file's load and conversion, the job's file is chosen; the other jobs
+    // find it loaded.
+    auto prepare = [&](CRecordingForm& form, EJobId id) {
+        form = CRecordingForm();
+        form.m_strSavePath = dir / "save/out.txt";
+        form.m_strDataPath = dir / "old.txt";
+        RunLoadJob(form);
+        RunConvertJob(form);
+        std::filesystem::remove(form.m_strSavePath);
+        form.m_rowsIn.Free();
+        form.m_strDataPath = dir / "urls.txt";
+        if (id != kLoadJob)
+            RunLoadJob(form);
+        form.m_messages.clear();
+    };
+    for (const EJobId id : {kLoadJob, kConvertJob, kDedupJob}) {
+        CRecordingForm form;
+        prepare(form, id);
+        const FormShot before = ShotOf(form);
+        ASSERT_EQ(RunJob(form, kJobs[id]), EJobResult::Completed);
+        const FormShot done = ShotOf(form);
+        FormShot doneUnsaved = done;
+        std::get<5>(doneUnsaved).clear();
+        prepare(form, id);
+        int nFailed = 0;
+        for (long nAlloc = 0;; ++nAlloc) {
+            const std::string strAt =
+                kJobs[id].pszName + (", allocation " + std::to_string(nAlloc));
+            g_bFailed = false;
+            g_nAllocsBeforeFailure = nAlloc;
+            const EJobResult result = RunJob(form, kJobs[id]);
+            g_nAllocsBeforeFailure = -1;
+            if (!g_bFailed)
+                break;                             // the job made fewer allocations than that
+            if (result == EJobResult::Completed) { // the allocation was only a hint
+                EXPECT_TRUE(ShotOf(form) == done) << strAt;
+                EXPECT_EQ(form.m_messages, Messages{kJobs[id].pszDone}) << strAt;
+                prepare(form, id);
+                continue;
+            }
+            ++nFailed;
+            // The duplicate removal's list may stand as done when only the save ran out.
+            const FormShot after = ShotOf(form);
+            EXPECT_TRUE(after == before || (id == kDedupJob && after == doneUnsaved)) << strAt;
+            EXPECT_EQ(form.m_messages, Messages{texts::kOutOfMemory}) << strAt;
+            EXPECT_EQ(::Listing(dir / "save"), "") << strAt;
+            form.m_messages.clear();
+        }
+        EXPECT_GT(nFailed, 10) << kJobs[id].pszName;
+    }
+}
+
+} // namespace
