@@ -8,7 +8,7 @@
 // any time while it runs, because nothing else changes the lists while a job
 // runs; every change goes through the operations below, which the dialog
 // carries out on its own thread. A job appends rows in batches, so a million
-// rows cost a few thousand calls.
+// rows cost a few hundred calls.
 
 #include "ByteSource.h"
 #include "FormState.h"
@@ -22,6 +22,12 @@
 #include <string>
 #include <string_view>
 #include <vector>
+
+// How many rows, and bytes of rows, a job hands to AppendRows at once at most.
+struct SBatchSize {
+    std::size_t nRows;
+    std::size_t nBytes;
+};
 
 class CToolForm {
 public:
@@ -38,6 +44,9 @@ public:
     // Makes room in the list for about nRows more rows, so that growing it does not move
     // the places of every row it holds; only a hint, nothing fails when it cannot.
     virtual void ReserveRows(ERowList list, std::size_t nRows) = 0;
+    // Enough rows that a million of them cost a few hundred calls, few enough that the
+    // list grows visibly.
+    virtual SBatchSize GetBatchSize() const { return {4096, 1 << 20}; }
     // Gives the rows from index nFirst on the text code that their load decided.
     virtual void SetRowsCode(ERowList list, std::size_t nFirst, ETextCode code) = 0;
 

@@ -17,6 +17,7 @@ EJobResult RunConvertJob(CToolForm& form) {
     const CMarkerSearch utf8Marker(form.GetMarker(ETextCode::Utf8), utf8Rule);
     const CRowList& input = form.GetRows(ERowList::In);
     const std::size_t nOutBefore = form.GetRows(ERowList::Out).Count();
+    const SBatchSize size = form.GetBatchSize();
     try {
         // The cut rows are the starts of their input rows, where those lie.
         CRowList batch;
@@ -55,7 +56,7 @@ EJobResult RunConvertJob(CToolForm& form) {
                 batch.AppendViewOf(input, row.substr(0, *nPos + marker.Length()));
                 nLastMatch = static_cast<int>(i);
             }
-            if (++nScanned >= kBatchRows || batch.ByteSize() >= kBatchBytes)
+            if (++nScanned >= size.nRows || batch.ByteSize() >= size.nBytes)
                 flush();
         }
         flush();

@@ -9,10 +9,9 @@
 #include <functional>
 #include <string_view>
 
-// How many rows a job sends to the form at once: enough that a million rows
-// cost a few hundred calls, few enough that the list grows visibly.
+// How many rows the duplicate removal looks up before it hands the kept ones over to be
+// gathered and saved.
 inline constexpr std::size_t kBatchRows = 4096;
-inline constexpr std::size_t kBatchBytes = 1 << 20;
 
 // Reads the save path field. False when the job ends here: the field is empty,
 // or the input list stands emptied by a data file choice with no load since

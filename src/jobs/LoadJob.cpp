@@ -20,7 +20,8 @@ EJobResult LoadRows(CToolForm& form, CByteSource& source, const std::filesystem:
     bool bUtf16 = false;
     ETextCode code = ETextCode::Ansi;
     try {
-        CBatchReader reader(source, kBatchRows, kBatchBytes, form.GetEncodingRule());
+        const SBatchSize size = form.GetBatchSize();
+        CBatchReader reader(source, size.nRows, size.nBytes, form.GetEncodingRule());
         CRowList batch;
         // Room for the whole file at once, guessed from its size and the first rows, so
         // that the list is not moved again and again while it grows.
