@@ -1,5 +1,11 @@
 #include "MarkerSearch.h"
 
+#include <cstring>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace {
 
 // A position is a character boundary when the run of lead-valued bytes just
@@ -27,8 +33,31 @@ CMarkerSearch::CMarkerSearch(std::string_view marker, const CLeadByteRule& rule)
 std::size_t CMarkerSearch::FindBytes(std::string_view text, std::size_t nFrom) const {
     const std::size_t nLength = m_strMarker.size();
     const char* const pMarker = m_strMarker.data();
+    std::size_t nPos = nFrom;
+#if defined(__SSE2__)
+    // Sixteen places a step: only where the marker's first and last bytes both match are
+    // the bytes between compared. Most rows are passed in a few steps.
+    if (nLength >= 2) {
+        const char* const pText = text.data();
+        const __m128i first = _mm_set1_epi8(pMarker[0]);
+        const __m128i last = _mm_set1_epi8(pMarker[nLength - 1]);
+        for (; nPos + nLength + 15 <= text.size(); nPos += 16) {
+            const __m128i atFirst = _mm_loadu_si128(reinterpret_cast<const __m128i*>(pText + nPos));
+            const __m128i atLast =
+                _mm_loadu_si128(reinterpret_cast<const __m128i*>(pText + nPos + nLength - 1));
+            auto nMask = static_cast<unsigned>(_mm_movemask_epi8(
+                _mm_and_si128(_mm_cmpeq_epi8(atFirst, first), _mm_cmpeq_epi8(atLast, last))));
+            for (; nMask != 0; nMask &= nMask - 1) {
+                const std::size_t nAt = nPos + static_cast<std::size_t>(__builtin_ctz(nMask));
+                if (std::memcmp(pText + nAt + 1, pMarker + 1, nLength - 2) == 0)
+                    return nAt;
+            }
+        }
+    }
+#endif
+    // The rest, fewer than sixteen places, or all of them without SSE2 (Horspool's skip).
     const unsigned char cLast = static_cast<unsigned char>(pMarker[nLength - 1]);
-    for (std::size_t nPos = nFrom; nPos + nLength <= text.size();) {
+    while (nPos + nLength <= text.size()) {
         const unsigned char c = static_cast<unsigned char>(text[nPos + nLength - 1]);
         if (c == cLast && text.compare(nPos, nLength - 1, pMarker, nLength - 1) == 0)
             return nPos;

@@ -18,7 +18,7 @@ public:
     std::size_t Length() const { return m_strMarker.size(); }
 
 private:
-    // The first match at or after nFrom, on a boundary or not (Horspool's skip).
+    // The first match at or after nFrom, on a boundary or not.
     std::size_t FindBytes(std::string_view text, std::size_t nFrom) const;
 
     std::string m_strMarker;
