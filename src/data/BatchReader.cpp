@@ -85,6 +85,7 @@ void CBatchReader::ReadSome() {
     if (m_bEnded) {
         m_code.End();
         Publish(true);
+        m_filling.EndAppends();
     }
 }
 

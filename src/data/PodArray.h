@@ -139,13 +139,13 @@ private:
     }
 
     // Asks the system for the pages that the values up to nEnd will fill, a
-    // stretch ahead at a time: one call for 256 KB costs far less than the 64
+    // stretch ahead at a time: one call for 64 KB costs far less than the 16
     // page faults it saves, and at most one stretch is taken before it is used.
     void Prefault([[maybe_unused]] std::size_t nEnd) {
 #if defined(__linux__) && defined(MADV_POPULATE_WRITE)
         if (nEnd <= m_nPrefaulted)
             return;
-        constexpr std::size_t kStretch = (256 * 1024) / sizeof(T);
+        constexpr std::size_t kStretch = (64 * 1024) / sizeof(T);
         const std::size_t nTo = std::min(m_nCapacity, nEnd + kStretch);
         constexpr std::uintptr_t kPage = 4096;
         const auto nBegin =

@@ -108,6 +108,20 @@ void CRowList::ContinueChunkOf(CRowList& other) {
     m_pOwn = std::move(other.m_pOwn);
 }
 
+void CRowList::EndAppends() {
+#if defined(__linux__) && defined(MADV_HUGEPAGE)
+    if (m_pOwn && m_pOwn->nCapacity == kLastChunkBytes) {
+        constexpr std::uintptr_t kPage = 4096;
+        const auto nBegin = reinterpret_cast<std::uintptr_t>(m_pOwn->pBytes);
+        const std::uintptr_t nFree = (nBegin + m_pOwn->nUsed + kPage - 1) & ~(kPage - 1);
+        if (nFree < nBegin + kLastChunkBytes)
+            ::madvise(reinterpret_cast<void*>(nFree), nBegin + kLastChunkBytes - nFree,
+                      MADV_DONTNEED);
+    }
+#endif
+    m_pOwn.reset();
+}
+
 void CRowList::ShareChunksOf(const CRowList& rows) {
     for (const std::shared_ptr<SChunk>& pChunk : rows.m_chunks)
         Share(pChunk);

@@ -51,6 +51,9 @@ public:
     // Appends from now on into the chunk other appended into last, so that a run of lists
     // filled one after another leaves one chunk partly used, not one each.
     void ContinueChunkOf(CRowList& other);
+    // Says that Append adds nothing more to the chunk it writes into: the unused end of it
+    // goes back to the system where it was taken as a huge page.
+    void EndAppends();
     // Appends every row of another list, in order, each with its code, sharing its chunks.
     void AppendAll(const CRowList& rows);
     // Room for nRows more rows, so that appending up to that never moves the list's

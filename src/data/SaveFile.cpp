@@ -6,7 +6,7 @@
 #include <string>
 
 namespace {
-constexpr std::size_t kBufferSize = 1 << 20;
+constexpr std::size_t kBufferSize = 256 << 10;
 } // namespace
 
 bool CSaveFileWriter::Create(bool bBom) {
