@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Times kelvane-cli trim and dedup against cat, sed and mawk on one generated
+# Times kelvane-cli trim and dedup against cat, dd, sed and mawk on one generated
 # data file, in one run: best of several runs each, the ratios, and each one's
 # peak memory against the file's size. The outputs are checked to agree first.
 #
@@ -42,6 +42,9 @@ best_of() {
 CLI=$NATIVE/src/kelvane-cli
 # The floor: copying the file and nothing else.
 best_of cat "$WORK/cat.txt" cat "$WORK/urls.txt"
+# The floor of a tool that holds every row: the whole file read into fresh memory at once,
+# then written.
+best_of hold "$WORK/hold.txt" dd if="$WORK/urls.txt" bs=$(( SIZE_KB + 1 ))K
 best_of sed "$WORK/sed.txt" sed -n 's/\(regist_pernad\.cgi\).*/\1/p' "$WORK/urls.txt"
 best_of trim /dev/null "$CLI" trim "$WORK/urls.txt" "$WORK/trim.txt"
 best_of mawk "$WORK/mawk.txt" mawk '!seen[$0]++' "$WORK/urls.txt"
@@ -52,7 +55,8 @@ cmp -s "$WORK/mawk.txt" "$WORK/dedup.txt" || { echo "dedup differs from mawk" >&
 tr -d '\r' <"$WORK/trim.txt" | cmp -s - "$WORK/sed.txt" || { echo "trim differs from sed" >&2; exit 1; }
 
 printf 'data file: %s lines, %d KB; best of %s runs\n\n' "$LINES" "$SIZE_KB" "$RUNS"
-printf 'cat copies the file in %s s\n\n' "${SECONDS_OF[cat]}"
+printf 'cat copies the file in %s s; dd, holding it whole in memory first, in %s s (%d MB)\n\n' \
+    "${SECONDS_OF[cat]}" "${SECONDS_OF[hold]}" $(( KB_OF[hold] / 1024 ))
 printf '| job | kelvane-cli | x cat | reference | speed-up | kelvane-cli peak memory | x file size |\n'
 printf '|---|---|---|---|---|---|---|\n'
 row() {
