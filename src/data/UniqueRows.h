@@ -48,8 +48,12 @@ private:
     }
     // Keeps row nRow unless an equal text is kept already; true when it was kept.
     bool AddHashed(const CRowList& rows, std::size_t nRow, std::uint64_t nHash);
+    // The low half of the hash scaled to the table, whatever its size; the tag is the high half.
     std::size_t SlotOf(std::uint64_t nHash) const {
-        return static_cast<std::size_t>(nHash) & (m_arrSlots.Size() - 1);
+        return static_cast<std::size_t>(((nHash & UINT32_MAX) * m_arrSlots.Size()) >> 32);
+    }
+    std::size_t NextSlot(std::size_t nSlot) const {
+        return nSlot + 1 == m_arrSlots.Size() ? 0 : nSlot + 1;
     }
     // The table size that holds nRows kept rows, never less than the present one.
     std::size_t SlotsFor(std::size_t nRows) const;

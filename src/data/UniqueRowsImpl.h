@@ -9,13 +9,16 @@
 
 template <std::uint64_t (*pfnHash)(std::string_view)>
 std::size_t CUniqueRowsT<pfnHash>::SlotsFor(std::size_t nRows) const {
-    // Keep the table at most half full so probe runs stay short.
-    std::size_t nSlots = m_arrSlots.Size() == 0 ? 1024 : m_arrSlots.Size();
-    while (nRows > nSlots / 2) {
-        if (nSlots > (std::size_t(-1) >> 2) / sizeof(SSlot))
-            throw std::bad_alloc();
-        nSlots *= 2;
-    }
+    // At most 70% full, so that probe runs stay short. Slots are named by 32 bits.
+    if (nRows > (UINT32_MAX - 1024) / 10 * 7)
+        throw std::bad_alloc();
+    const std::size_t nLeast = nRows / 7 * 10 + 1024;
+    std::size_t nSlots = m_arrSlots.Size();
+    if (nSlots == 0)
+        return nLeast;
+    // A table that grows doubles, so that the rows are moved a few times only.
+    while (nSlots < nLeast)
+        nSlots = nSlots > UINT32_MAX / 2 ? nLeast : nSlots * 2;
     return nSlots;
 }
 
@@ -38,9 +41,8 @@ template <std::uint64_t (*pfnHash)(std::string_view)>
 bool CUniqueRowsT<pfnHash>::AddHashed(const CRowList& rows, std::size_t nRow, std::uint64_t nHash) {
     const std::string_view text = rows.Row(nRow);
     const std::uint32_t nTag = TagOf(nHash);
-    const std::size_t nMask = m_arrSlots.Size() - 1;
     std::size_t nSlot = SlotOf(nHash);
-    for (; m_arrSlots[nSlot].nTag != 0; nSlot = (nSlot + 1) & nMask) {
+    for (; m_arrSlots[nSlot].nTag != 0; nSlot = NextSlot(nSlot)) {
         const SSlot& slot = m_arrSlots[nSlot];
         if (slot.nTag == nTag && rows.Row(slot.nRow) == text)
             return false;
@@ -91,18 +93,16 @@ template <std::uint64_t (*pfnHash)(std::string_view)>
 void CUniqueRowsT<pfnHash>::Rehash(const CRowList& rows, std::size_t nSlots) {
     CPodArray<SSlot> arrSlots;
     arrSlots.AssignZeroed(nSlots);
-    const std::size_t nMask = nSlots - 1;
-    for (std::size_t nOld = 0; nOld < m_arrSlots.Size(); ++nOld) {
-        const SSlot& slot = m_arrSlots[nOld];
+    arrSlots.Swap(m_arrSlots); // the slots are found in the new table from here on
+    for (std::size_t nOld = 0; nOld < arrSlots.Size(); ++nOld) {
+        const SSlot& slot = arrSlots[nOld];
         if (slot.nTag == 0)
             continue;
-        const std::uint64_t nHash = pfnHash(rows.Row(slot.nRow));
-        std::size_t nSlot = static_cast<std::size_t>(nHash) & nMask;
-        while (arrSlots[nSlot].nTag != 0)
-            nSlot = (nSlot + 1) & nMask;
-        arrSlots[nSlot] = slot;
+        std::size_t nSlot = SlotOf(pfnHash(rows.Row(slot.nRow)));
+        while (m_arrSlots[nSlot].nTag != 0)
+            nSlot = NextSlot(nSlot);
+        m_arrSlots[nSlot] = slot;
     }
-    m_arrSlots.Swap(arrSlots);
 }
 
 template <std::uint64_t (*pfnHash)(std::string_view)> void CUniqueRowsT<pfnHash>::Clear() {
