@@ -1,6 +1,8 @@
 #include "AnsiToUtf8.h"
 
+#include <cerrno>
 #include <iconv.h>
+#include <new>
 
 namespace {
 const iconv_t kNoConverter = reinterpret_cast<iconv_t>(-1);
@@ -8,6 +10,9 @@ const iconv_t kNoConverter = reinterpret_cast<iconv_t>(-1);
 
 CAnsiToUtf8::CAnsiToUtf8() {
     const iconv_t cd = iconv_open("UTF-8", "CP932");
+    // Memory that ran out is said as such, not as rows that cannot be converted.
+    if (cd == kNoConverter && errno == ENOMEM)
+        throw std::bad_alloc();
     m_pState = cd == kNoConverter ? nullptr : cd;
 }
 

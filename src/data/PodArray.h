@@ -5,6 +5,8 @@
 // twice while it grows. Every size computation is checked: a request that
 // cannot be represented throws std::bad_alloc like a failed allocation.
 
+#include "Pages.h"
+
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
@@ -14,10 +16,6 @@
 #include <new>
 #include <type_traits>
 #include <utility>
-
-#if defined(__linux__)
-#include <sys/mman.h>
-#endif
 
 template <typename T> class CPodArray {
     static_assert(std::is_trivially_copyable_v<T>);
@@ -123,18 +121,12 @@ private:
             throw std::bad_alloc();
     }
 
-    // A large block is filled a huge page at a time where the system has them: a fault
-    // of 4 KB costs nearly as much as one of 2 MB, so a list of a million rows would
-    // spend more time on its page faults than on its rows.
+    // A large block filled all at once (the unique index) takes a huge page at a time where
+    // the system has them: a fault of 4 KB costs nearly as much as one of 2 MB.
     void AskForHugePages() {
 #if defined(__linux__) && defined(MADV_HUGEPAGE)
-        constexpr std::uintptr_t kHugePage = 2 << 20;
-        constexpr std::uintptr_t kPage = 4096;
-        if (m_nCapacity * sizeof(T) < 2 * kHugePage)
-            return;
-        const auto nBegin = (reinterpret_cast<std::uintptr_t>(m_pData) + kPage - 1) & ~(kPage - 1);
-        const auto nEnd = reinterpret_cast<std::uintptr_t>(m_pData + m_nCapacity) & ~(kPage - 1);
-        ::madvise(reinterpret_cast<void*>(nBegin), nEnd - nBegin, MADV_HUGEPAGE);
+        if (m_nCapacity * sizeof(T) >= 2 * kHugePageBytes)
+            AdviseWholePages(m_pData, m_pData + m_nCapacity, MADV_HUGEPAGE);
 #endif
     }
 

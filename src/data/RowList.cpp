@@ -1,20 +1,18 @@
 #include "RowList.h"
 
+#include "Pages.h"
+
 #include <algorithm>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <new>
 
-#if defined(__linux__)
-#include <sys/mman.h>
-#endif
-
 namespace {
 // A list's own chunks double from the first to the last size: a short list takes little
-// memory, a long one few chunks, and the unused end of the last one does not matter.
+// memory, a long one few chunks, and EndAppends gives back the unused end of the last.
 constexpr std::size_t kFirstChunkBytes = 4 << 10;
-constexpr std::size_t kLastChunkBytes = 2 << 20;
+constexpr std::size_t kLastChunkBytes = kHugePageBytes;
 } // namespace
 
 // A chunk of the largest size takes one huge page where the system has them, so that
@@ -111,12 +109,11 @@ void CRowList::ContinueChunkOf(CRowList& other) {
 void CRowList::EndAppends() {
 #if defined(__linux__) && defined(MADV_HUGEPAGE)
     if (m_pOwn && m_pOwn->nCapacity == kLastChunkBytes) {
-        constexpr std::uintptr_t kPage = 4096;
-        const auto nBegin = reinterpret_cast<std::uintptr_t>(m_pOwn->pBytes);
-        const std::uintptr_t nFree = (nBegin + m_pOwn->nUsed + kPage - 1) & ~(kPage - 1);
-        if (nFree < nBegin + kLastChunkBytes)
-            ::madvise(reinterpret_cast<void*>(nFree), nBegin + kLastChunkBytes - nFree,
-                      MADV_DONTNEED);
+        // Not a huge page again either, which the system could otherwise rebuild in time.
+        const char* const pUnused = m_pOwn->pBytes + m_pOwn->nUsed;
+        const char* const pEnd = m_pOwn->pBytes + kLastChunkBytes;
+        AdviseWholePages(pUnused, pEnd, MADV_NOHUGEPAGE);
+        AdviseWholePages(pUnused, pEnd, MADV_DONTNEED);
     }
 #endif
     m_pOwn.reset();
@@ -219,6 +216,7 @@ void CRowList::ReleaseChunksWithoutRowsOrThrow() {
             used[std::prev(it)->second] = true;
     }
     std::vector<std::shared_ptr<SChunk>> kept;
+    kept.reserve(m_chunks.size()); // nothing fails once the first chunk is let go
     for (std::size_t i = 0; i < m_chunks.size(); ++i)
         if (used[i] || m_chunks[i] == m_pOwn)
             kept.push_back(m_chunks[i]);

@@ -100,7 +100,7 @@ bool CAtomicFile::Create() {
                                          FILE_ATTRIBUTE_NORMAL, nullptr);
         if (hFile != INVALID_HANDLE_VALUE) {
             m_hFile = reinterpret_cast<std::intptr_t>(hFile);
-            m_temp = std::move(temp); // cannot fail, so the file keeps a name to be removed by
+            m_temp = std::move(temp); // cannot fail: the file always keeps its name for Discard
             return true;
         }
         if (GetLastError() != ERROR_FILE_EXISTS && GetLastError() != ERROR_ALREADY_EXISTS)
