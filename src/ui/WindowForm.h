@@ -40,7 +40,7 @@ public:
     // much as trimming four thousand rows; the lists redraw a few times a second anyway.
     SBatchSize GetBatchSize() const override {
         const SBatchSize size = CStateForm::GetBatchSize();
-        return {size.nRows * 8, size.nBytes * 4};
+        return {size.nRows * 4, size.nBytes * 2};
     }
     std::filesystem::path GetSavePath() override;
     std::string GetMarker(ETextCode code) override;
