@@ -129,18 +129,26 @@ void CAtomicFile::Discard() {
     }
 }
 
+namespace {
+// The file a path names, by identity; false when there is none.
+bool IdentityOf(const std::filesystem::path& path, struct stat& st) {
+    return !path.empty() && ::stat(path.c_str(), &st) == 0;
+}
+
+bool IsSameIdentity(const struct stat& a, const struct stat& b) {
+    return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
+}
+} // namespace
+
 bool IsSameFile(const std::filesystem::path& a, const std::filesystem::path& b) {
     struct stat sa {};
     struct stat sb {};
-    if (a.empty() || b.empty() || ::stat(a.c_str(), &sa) != 0 || ::stat(b.c_str(), &sb) != 0)
-        return false;
-    return sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
+    return IdentityOf(a, sa) && IdentityOf(b, sb) && IsSameIdentity(sa, sb);
 }
 
 bool IsStandardInput(const std::filesystem::path& path) {
     struct stat sIn {};
     struct stat sPath {};
-    if (path.empty() || ::fstat(STDIN_FILENO, &sIn) != 0 || ::stat(path.c_str(), &sPath) != 0)
-        return false;
-    return sIn.st_dev == sPath.st_dev && sIn.st_ino == sPath.st_ino;
+    return ::fstat(STDIN_FILENO, &sIn) == 0 && IdentityOf(path, sPath) &&
+           IsSameIdentity(sIn, sPath);
 }

@@ -139,13 +139,9 @@ private:
             return;
         constexpr std::size_t kStretch = (64 * 1024) / sizeof(T);
         const std::size_t nTo = std::min(m_nCapacity, nEnd + kStretch);
-        constexpr std::uintptr_t kPage = 4096;
-        const auto nBegin =
-            reinterpret_cast<std::uintptr_t>(m_pData + m_nPrefaulted) & ~(kPage - 1);
-        const auto nStop = reinterpret_cast<std::uintptr_t>(m_pData + nTo);
         // Small blocks live in the heap, where the pages are mostly there already.
-        if (m_nCapacity * sizeof(T) >= 4 * kStretch * sizeof(T))
-            ::madvise(reinterpret_cast<void*>(nBegin), nStop - nBegin, MADV_POPULATE_WRITE);
+        if (m_nCapacity >= 4 * kStretch)
+            PopulatePages(m_pData + m_nPrefaulted, m_pData + nTo);
         m_nPrefaulted = nTo;
 #endif
     }

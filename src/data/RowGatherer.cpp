@@ -3,7 +3,7 @@
 #include <utility>
 
 CRowGatherer::CRowGatherer(const CRowList& source, std::unique_ptr<CSaveTarget> pTarget, bool bBom)
-    : m_source(source), m_bSaving(pTarget != nullptr), m_writer(std::move(pTarget)), m_bBom(bBom) {
+    : m_source(source), m_writer(std::move(pTarget)), m_bBom(bBom) {
     m_arrPicks.Reserve(source.Count());
     // Without a second thread, Finish gathers on the caller's thread.
     m_helper.Start([this] { Follow(); });
@@ -32,7 +32,7 @@ void CRowGatherer::Gather(std::size_t nFrom, std::size_t nTo) {
 
 void CRowGatherer::Follow() {
     try {
-        m_bWriting = m_bSaving && m_writer.Create(m_bBom);
+        m_bWriting = m_writer.HasTarget() && m_writer.Create(m_bBom);
         std::size_t nDone = 0;
         for (;;) {
             std::size_t nReady;

@@ -5,11 +5,10 @@
 // writing the rows overlap with the search for them instead of coming after it.
 // Where no thread can be started, Finish does that work on the caller's thread.
 
+#include "HelperThread.h"
 #include "PodArray.h"
 #include "RowList.h"
 #include "SaveFile.h"
-
-#include "HelperThread.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -21,8 +20,8 @@ class CRowGatherer {
 public:
     // The source list must stay as it is until Finish returns. bBom: the save file
     // starts with a UTF-8 byte-order mark. Without a target the rows are only gathered.
+    // A save file that was not committed is removed when the gatherer goes.
     CRowGatherer(const CRowList& source, std::unique_ptr<CSaveTarget> pTarget, bool bBom);
-    // A save file that was not committed is removed.
     CRowGatherer(const CRowGatherer&) = delete;
     CRowGatherer& operator=(const CRowGatherer&) = delete;
 
@@ -45,7 +44,6 @@ private:
     CPodArray<std::uint32_t> m_arrPicks;
     std::size_t m_nPicked = 0; // picks in place; the picking thread's own count
 
-    const bool m_bSaving; // a target was given
     // Only the helper thread uses these until Finish has joined it.
     CRowList m_rows;
     CSaveFileWriter m_writer;

@@ -22,7 +22,7 @@ CRowList::SChunk::SChunk(std::size_t nSize) : nCapacity(nSize) {
     if (nSize == kLastChunkBytes) {
         pBytes = static_cast<char*>(std::aligned_alloc(kLastChunkBytes, kLastChunkBytes));
         if (pBytes != nullptr)
-            ::madvise(pBytes, kLastChunkBytes, MADV_HUGEPAGE);
+            AdviseWholePages(pBytes, pBytes + kLastChunkBytes, MADV_HUGEPAGE);
     } else
 #endif
         pBytes = static_cast<char*>(std::malloc(nSize));
@@ -191,15 +191,7 @@ void CRowList::Truncate(std::size_t nCount) {
     ReleaseChunksWithoutRows();
 }
 
-void CRowList::ReleaseChunksWithoutRows() {
-    try {
-        ReleaseChunksWithoutRowsOrThrow();
-    } catch (const std::bad_alloc&) {
-        // Taking rows back cannot fail: the chunks go with the list instead.
-    }
-}
-
-void CRowList::ReleaseChunksWithoutRowsOrThrow() {
+void CRowList::ReleaseChunksWithoutRows() noexcept try {
     std::vector<std::pair<std::uintptr_t, std::size_t>> bounds; // a chunk's start, its index
     bounds.reserve(m_chunks.size());
     for (std::size_t i = 0; i < m_chunks.size(); ++i)
@@ -224,6 +216,8 @@ void CRowList::ReleaseChunksWithoutRowsOrThrow() {
             m_sharedChunks.erase(m_chunks[i].get());
     m_chunks.swap(kept);
     m_pLastShared = nullptr;
+} catch (const std::bad_alloc&) {
+    // Taking rows back cannot fail: the chunks go with the list instead.
 }
 
 void CRowList::Clear() {

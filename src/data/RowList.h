@@ -106,8 +106,7 @@ private:
     void MakeRoomForRow(std::size_t nLength);
     // Lets go of the chunks that no row lies in any more, but the one Append writes into;
     // when that needs memory that cannot be had, of none.
-    void ReleaseChunksWithoutRows();
-    void ReleaseChunksWithoutRowsOrThrow();
+    void ReleaseChunksWithoutRows() noexcept;
     void ShareChunksOf(const CRowList& rows);
     // Shares the chunk of source that the byte at p lies in.
     void ShareChunkHolding(const CRowList& source, const char* p);

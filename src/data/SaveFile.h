@@ -20,6 +20,8 @@ public:
     explicit CSaveFileWriter(std::unique_ptr<CSaveTarget> pTarget)
         : m_pTarget(std::move(pTarget)) {}
 
+    // False for a writer given no target, which writes nothing.
+    bool HasTarget() const { return m_pTarget != nullptr; }
     // bBom: the file starts with a UTF-8 byte-order mark.
     bool Create(bool bBom = false);
     bool WriteRow(std::string_view row);

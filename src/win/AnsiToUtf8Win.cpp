@@ -1,5 +1,7 @@
 #include "data/AnsiToUtf8.h"
 
+#include "Text.h"
+
 #include <windows.h>
 
 #include <climits>
@@ -19,11 +21,6 @@ bool CAnsiToUtf8::Convert(std::string_view row, std::string& out) {
         MultiByteToWideChar(CP_ACP, MB_ERR_INVALID_CHARS, row.data(), nIn, wide.data(), nIn);
     if (nWide <= 0)
         return false;
-    out.resize(static_cast<std::size_t>(nWide) * 3);
-    const int nOut = WideCharToMultiByte(CP_UTF8, 0, wide.data(), nWide, out.data(),
-                                         static_cast<int>(out.size()), nullptr, nullptr);
-    if (nOut <= 0)
-        return false;
-    out.resize(static_cast<std::size_t>(nOut));
+    out = WideToUtf8(std::wstring_view(wide.data(), static_cast<std::size_t>(nWide)));
     return true;
 }
