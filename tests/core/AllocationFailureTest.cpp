@@ -85,8 +85,6 @@ void* aligned_alloc(std::size_t nAlign, std::size_t n) {
 
 namespace {
 
-const std::string kM = "regist_pernad.cgi";
-
 // Records the messages in memory that never fails, for it is the test's, not the job's.
 class CRecordingForm : public CMemoryForm {
 public:
@@ -164,7 +162,7 @@ TEST(OutOfMemory, AtEachAllocationOfAJob) {
             const FormShot after = ShotOf(form);
             EXPECT_TRUE(after == before || (id == kDedupJob && after == doneUnsaved)) << strAt;
             EXPECT_EQ(form.m_messages, Messages{texts::kOutOfMemory}) << strAt;
-            EXPECT_EQ(::Listing(dir / "save"), "") << strAt;
+            EXPECT_EQ(Listing(dir / "save"), "") << strAt;
             form.m_messages.clear();
         }
         EXPECT_GT(nFailed, 10) << kJobs[id].pszName;

@@ -13,7 +13,6 @@
 
 namespace {
 
-const std::string kM = "regist_pernad.cgi";
 using JobFn = EJobResult (*)(CToolForm&);
 
 // Each job run twice on the rows of one load: the trim appends its cut rows each time, the
@@ -99,11 +98,11 @@ public:
 };
 
 // Loads far more than one batch, so that rows reach the list before the source fails.
-EJobResult LoadFailing(CFaultyForm& form, std::string_view head, CTestSource::EEnd end) {
+EJobResult LoadFailing(CFaultyForm& form, std::string_view head, bool bReadError) {
     std::string bytes(head);
     for (int i = 0; i < 10000; ++i)
         bytes += "row" + std::to_string(i) + "\r\n";
-    CTestSource source(bytes, 4096, end);
+    CTestSource source(bytes, 4096, bReadError);
     return LoadRows(form, source, form.m_strDataPath);
 }
 
@@ -119,7 +118,6 @@ template <unsigned (*pfnWorker)(void*)> EJobResult Worker(CToolForm& form) {
 TEST(Jobs, FailuresChangeNothing) {
     CTempDir dir;
     const std::string strData = "\n" + PathToUtf8(dir / "urls.txt"); // after the message
-    using E = CTestSource::EEnd;
     const struct {
         const char* name;
         std::function<EJobResult(CFaultyForm&)> run;
@@ -130,10 +128,10 @@ TEST(Jobs, FailuresChangeNothing) {
         int fieldThrows = 0;
     } cases[] = {
         {.name = "load: read error part-way",
-         .run = [](CFaultyForm& f) { return LoadFailing(f, "", E::ReadError); },
+         .run = [](CFaultyForm& f) { return LoadFailing(f, "", true); },
          .message = texts::kDataReadFailed + strData},
         {.name = "load: UTF-16",
-         .run = [](CFaultyForm& f) { return LoadFailing(f, "\xFF\xFEh", E::Eof); },
+         .run = [](CFaultyForm& f) { return LoadFailing(f, "\xFF\xFEh", false); },
          .message = texts::kUtf16Unsupported + strData},
         {.name = "load: file missing",
          .run = RunLoadJob,
@@ -181,7 +179,7 @@ TEST(Jobs, FailuresChangeNothing) {
         EXPECT_EQ(form.m_nProgressPos, c.progress) << c.name;
         EXPECT_EQ(form.m_rowsIn.ChunkCount(), 1u) << c.name; // none kept for rows gone
         EXPECT_EQ(RowsOf(form.m_rowsOut), Rows{"earlier"}) << c.name;
-        EXPECT_EQ(dir.Listing(), "") << c.name;
+        EXPECT_EQ(Listing(dir.Path()), "") << c.name;
         EXPECT_FALSE(form.m_bSaveFolderChoice) << c.name;
     }
 }

@@ -14,7 +14,6 @@ namespace {
 
 const std::string kBom = "\xEF\xBB\xBF";
 const std::string kRei = "\xE4\xBE\x8B"; // 例 in UTF-8; its last byte leads in Shift-JIS
-const std::string kM = "regist_pernad.cgi";
 
 TEST(Read, RowsAndCodeFromTheBytes) {
     // Line feeds at every place of the 64-byte steps the scan takes, between bytes that
@@ -173,7 +172,7 @@ TEST(Read, MixedListsAreSavedAsUtf8) {
               Messages{std::string(texts::kRowNotUtf8) + "\nNo,3\n" + PathToUtf8(dir / "out.txt")});
     EXPECT_EQ(out.Count(), 3u);
     EXPECT_EQ(ReadBytes(dir / "out.txt"), strMixed);
-    EXPECT_EQ(dir.Listing(), "data0.txt data2.txt data3.txt out.txt");
+    EXPECT_EQ(Listing(dir.Path()), "data0.txt data2.txt data3.txt out.txt");
 
     // Input rows of two loads: the kept rows, known only after the search, are UTF-8 too.
     load(kBom + kRei + "\n" + kRei + "\n");

@@ -131,7 +131,7 @@ TEST(SaveFile, TargetRemovedBeforeTheCommit) {
     fs::remove(dir / "out.txt");
     EXPECT_TRUE(file.Commit());
     EXPECT_EQ(ReadBytes(dir / "out.txt"), "new\r\n");
-    EXPECT_EQ(dir.Listing(), "out.txt");
+    EXPECT_EQ(Listing(dir.Path()), "out.txt");
 }
 
 // A form that notes what the folder holds whenever the user is told something.

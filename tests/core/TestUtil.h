@@ -10,7 +10,6 @@
 #include <chrono>
 #include <filesystem>
 #include <fstream>
-#include <new>
 #include <set>
 #include <sstream>
 #include <string>
@@ -19,6 +18,7 @@
 
 using Rows = std::vector<std::string>;
 using Messages = std::vector<std::string>;
+inline const std::string kM = "regist_pernad.cgi"; // the default marker
 
 // Polls pred until it holds; false when it still does not after nMilliseconds.
 template <typename Pred> bool WaitUntil(Pred pred, int nMilliseconds = 20000) {
@@ -55,7 +55,6 @@ public:
     ~CTempDir() { std::filesystem::remove_all(m_path, m_ec); }
     const std::filesystem::path& Path() const { return m_path; }
     std::filesystem::path operator/(std::string_view name) const { return m_path / name; }
-    std::string Listing() const { return ::Listing(m_path); }
 
 private:
     std::filesystem::path m_path;
@@ -93,14 +92,13 @@ inline std::string CrLf(const Rows& rows) {
     return bytes;
 }
 
-// Hands its bytes over at most nChunk at a time, as a pipe may; then ends or fails to read.
+// Hands its bytes over at most nChunk at a time, as a pipe may; then ends, or fails to read.
 class CTestSource : public CByteSource {
 public:
-    enum class EEnd { Eof, ReadError };
-    CTestSource(std::string bytes, std::size_t nChunk, EEnd end = EEnd::Eof)
-        : m_bytes(std::move(bytes)), m_nChunk(nChunk), m_end(end) {}
+    CTestSource(std::string bytes, std::size_t nChunk, bool bFailAtEnd = false)
+        : m_bytes(std::move(bytes)), m_nChunk(nChunk), m_bFailAtEnd(bFailAtEnd) {}
     std::ptrdiff_t Read(char* pBuffer, std::size_t nSize) override {
-        if (m_nAt == m_bytes.size() && m_end != EEnd::Eof)
+        if (m_nAt == m_bytes.size() && m_bFailAtEnd)
             return -1;
         const std::size_t n = std::min({nSize, m_nChunk, m_bytes.size() - m_nAt});
         m_bytes.copy(pBuffer, n, m_nAt);
@@ -111,6 +109,6 @@ public:
 private:
     std::string m_bytes;
     std::size_t m_nChunk;
-    EEnd m_end;
+    bool m_bFailAtEnd;
     std::size_t m_nAt = 0;
 };
