@@ -48,7 +48,7 @@ same "another marker" 'a/x.cgi\r\n' out/x.txt
 printf 'a/\227\341.cgi?x\nb/x.cgi\n' >sjis.txt
 LC_ALL=C.UTF-8 run "utf-8 marker" 0 "" trim sjis.txt out --marker 例.cgi
 same "utf-8 marker in shift-jis data" 'a/\227\341.cgi\r\n' out/sjis.txt
-run "save over the data file, spelt otherwise, refused" 3 "$(t "--force を指定" "give --force")" trim data.txt out/../data.txt
+run "save over the data file, spelt otherwise, refused" 3 "$(t "--force を指定" "give --force")" dedup data.txt out/../data.txt
 same "refused means untouched" "a/$M?1\r\n" data.txt
 run "forced overwrite" 0 "" trim data.txt data.txt --force
 same "forced overwrite" "a/$M\r\n" data.txt

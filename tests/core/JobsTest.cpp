@@ -106,7 +106,7 @@ TEST(Jobs, FailuresChangeNothing) {
         std::string message;
         EJobResult result = EJobResult::Failed;
         int progress = 0;
-        std::string save = "out.txt"; // in the folder; empty: none given
+        std::string save = "out.txt"; // in the folder
         int fieldThrows = 0;
     } cases[] = {
         {.name = "load: read error part-way",
@@ -131,11 +131,6 @@ TEST(Jobs, FailuresChangeNothing) {
              },
          .message = texts::kNotLoaded,
          .result = EJobResult::Stopped},
-        {.name = "dedup: empty save path",
-         .run = RunDedupJob,
-         .message = texts::kNoSavePath,
-         .result = EJobResult::Stopped,
-         .save = ""},
         // A job that throws past its own handlers is still reported, naming its file.
         {.name = "trim worker: save path field out of memory",
          .run = Worker<ConvertThreadProc>,
@@ -149,7 +144,7 @@ TEST(Jobs, FailuresChangeNothing) {
     for (const auto& c : cases) {
         CFaultyForm form;
         form.m_strDataPath = dir / "urls.txt";
-        form.m_strSavePath = c.save.empty() ? "" : dir / c.save;
+        form.m_strSavePath = dir / c.save;
         form.m_nFieldThrows = c.fieldThrows;
         Fill(form.m_rowsIn, {"kept0", "a/" + kM});
         Fill(form.m_rowsOut, {"earlier"});
