@@ -29,14 +29,8 @@ same() { cmp -s <(printf "$2") "$3" && ok || fail "$1: $(od -An -c "$3" | tr -s 
 
 # The user's language, by the rule kelvane-cli follows: the first of LC_ALL, LC_MESSAGES
 # and LANG that is set. t JAPANESE ENGLISH: the text to expect.
-JA=
-for v in "${LC_ALL:-}" "${LC_MESSAGES:-}" "${LANG:-}"; do
-    if [ -n "$v" ]; then
-        case $v in ja*) JA=1 ;; esac
-        break
-    fi
-done
-t() { if [ -n "$JA" ]; then printf '%s' "$1"; else printf '%s' "$2"; fi; }
+USER_LANG=${LC_ALL:-${LC_MESSAGES:-${LANG:-}}}
+t() { if [[ $USER_LANG == ja* ]]; then printf '%s' "$1"; else printf '%s' "$2"; fi; }
 
 M=regist_pernad.cgi
 printf "a/$M?1\r\n" >data.txt
