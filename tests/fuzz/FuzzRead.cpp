@@ -6,6 +6,7 @@
 #include "jobs/Jobs.h"
 
 #include <cstdlib>
+#include <utility>
 
 namespace {
 
@@ -17,12 +18,10 @@ Rows ReferenceRows(std::string_view bytes) {
     for (std::size_t i = 0; i < bytes.size(); ++i) {
         if (bytes[i] == '\r' && i + 1 < bytes.size() && bytes[i + 1] == '\n')
             continue; // the CR of a CR LF goes with it
-        if (bytes[i] == '\n') {
-            rows.push_back(row);
-            row.clear();
-        } else {
+        if (bytes[i] == '\n')
+            rows.push_back(std::exchange(row, {}));
+        else
             row += bytes[i];
-        }
     }
     if (!row.empty())
         rows.push_back(row);
