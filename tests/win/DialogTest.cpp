@@ -1,7 +1,5 @@
 #include "DialogHarness.h"
 
-#include "res/resource.h"
-
 #include <shlobj.h>
 
 #include <gtest/gtest.h>
