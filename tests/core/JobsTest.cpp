@@ -7,7 +7,6 @@
 #include <gtest/gtest.h>
 
 #include <functional>
-#include <new>
 #include <optional>
 #include <system_error>
 
@@ -62,19 +61,14 @@ TEST(Jobs, RowsEachJobKeeps) {
     }
 }
 
-// A form whose next path field read throws, when asked to.
+// A form whose next data path read throws, when asked to, as a path that cannot be converted.
 class CFaultyForm : public CMemoryForm {
 public:
-    int m_nFieldThrows = 0; // 1: bad_alloc, 2: a path that cannot be converted
-    std::filesystem::path GetSavePath() override { return Field(CMemoryForm::GetSavePath()); }
-    std::filesystem::path GetDataPath() override { return Field(CMemoryForm::GetDataPath()); }
-    std::filesystem::path Field(const std::filesystem::path& path) {
-        const int nThrow = std::exchange(m_nFieldThrows, 0);
-        if (nThrow == 1)
-            throw std::bad_alloc();
-        if (nThrow == 2)
+    bool m_bFieldThrows = false;
+    std::filesystem::path GetDataPath() override {
+        if (std::exchange(m_bFieldThrows, false))
             throw std::filesystem::filesystem_error("no conversion", std::error_code());
-        return path;
+        return CMemoryForm::GetDataPath();
     }
 };
 
@@ -107,7 +101,7 @@ TEST(Jobs, FailuresChangeNothing) {
         EJobResult result = EJobResult::Failed;
         int progress = 0;
         std::string save = "out.txt"; // in the folder
-        int fieldThrows = 0;
+        bool fieldThrows = false;
     } cases[] = {
         {.name = "load: read error part-way",
          .run = [](CFaultyForm& f) { return LoadFailing(f, "", true); },
@@ -132,20 +126,16 @@ TEST(Jobs, FailuresChangeNothing) {
          .message = texts::kNotLoaded,
          .result = EJobResult::Stopped},
         // A job that throws past its own handlers is still reported, naming its file.
-        {.name = "trim worker: save path field out of memory",
-         .run = Worker<ConvertThreadProc>,
-         .message = texts::kOutOfMemory,
-         .fieldThrows = 1},
         {.name = "load worker: data path not convertible",
          .run = Worker<LoadThreadProc>,
          .message = texts::kDataReadFailed + strData,
-         .fieldThrows = 2},
+         .fieldThrows = true},
     };
     for (const auto& c : cases) {
         CFaultyForm form;
         form.m_strDataPath = dir / "urls.txt";
         form.m_strSavePath = dir / c.save;
-        form.m_nFieldThrows = c.fieldThrows;
+        form.m_bFieldThrows = c.fieldThrows;
         Fill(form.m_rowsIn, {"kept0", "a/" + kM});
         Fill(form.m_rowsOut, {"earlier"});
         form.m_nLastRow = 1;
