@@ -27,7 +27,11 @@ TEST(Read, RowsAndCodeFromTheBytes) {
     const std::string strLong(3 << 20, 'x'); // longer than a batch's bytes
     using enum ETextCode;
     using R = EEncodingRule;
-    const std::string strUtf16Le("h\0t\0t\0p\0:\0/\0/\0a\0\r\0\n\0", 20);
+    // UTF-16 is known without a mark by the zeros in the first 64 bytes, if there are 4.
+    std::string strLe(64, '\0'); // ASCII text in UTF-16 LE
+    for (std::size_t i = 0; i < strLe.size(); i += 2)
+        strLe[i] = 'y';
+    const std::string strLe32 = strLe.substr(0, 32) + std::string(32, 'y');
     const std::string strNul("\x83\x65\0a", 4); // a Shift-JIS row with one NUL byte
     const struct {
         const char* name;
@@ -53,9 +57,13 @@ TEST(Read, RowsAndCodeFromTheBytes) {
         {.name = "ansi, bom", .in = kBom + kRei + "\n", .rows = {kBom + kRei}, .rule = R::Ansi},
         {.name = "utf-8 rule on ascii", .in = "a\n", .rows = {"a"}, .code = Utf8, .rule = R::Utf8},
         {.name = "utf-8, bom", .in = kBom + "a\n", .rows = {"a"}, .code = Utf8Bom, .rule = R::Utf8},
-        {.name = "utf-16 le without a mark", .in = strUtf16Le, .utf16 = true},
-        {.name = "utf-16 be without a mark", .in = '\0' + strUtf16Le.substr(0, 19), .utf16 = true},
-        {.name = "ansi, utf-16", .in = "\xFF\xFE" + strUtf16Le, .rule = R::Ansi, .utf16 = true},
+        {.name = "utf-16 le without a mark", .in = strLe.substr(0, 4), .utf16 = true},
+        {.name = "utf-16 be without a mark", .in = strLe.substr(1, 4), .utf16 = true},
+        {.name = "utf-16, three bytes", .in = strLe.substr(1, 3), .rows = {strLe.substr(1, 3)}},
+        {.name = "zeros only", .in = std::string(4, '\0'), .rows = {std::string(4, '\0')}},
+        {.name = "utf-16 in the first 64 bytes", .in = strLe + "yy", .utf16 = true},
+        {.name = "utf-16 in the first 32 bytes", .in = strLe32, .rows = {strLe32}},
+        {.name = "ansi, utf-16", .in = "\xFF\xFE" + strLe, .rule = R::Ansi, .utf16 = true},
         {.name = "one nul in a shift-jis row", .in = strNul + "\n", .rows = {strNul}},
     };
     // Chunks of 1 and 2 bytes put every CR LF pair, mark and character across reads.
