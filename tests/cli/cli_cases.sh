@@ -14,15 +14,12 @@ fail() { echo "FAIL $*"; failed=$((failed + 1)); }
 
 # run NAME CODE STDERR-PATTERN ARGS...: the exit code and what standard error says.
 run() {
-    local name=$1 code=$2 pattern=$3
+    local name=$1 code=$2 pattern=$3 got
     shift 3
     "$CLI" "$@" >stdout 2>stderr
-    local got=$?
-    if [ "$got" = "$code" ] && { [ -z "$pattern" ] || grep -q -- "$pattern" stderr; }; then
-        ok
-    else
+    got=$?
+    [ "$got" = "$code" ] && { [ -z "$pattern" ] || grep -q -- "$pattern" stderr; } && ok ||
         fail "$name: exit $got, stderr: $(cat stderr)"
-    fi
 }
 # same NAME EXPECTED(printf format) FILE: the file's bytes.
 same() { cmp -s <(printf "$2") "$3" && ok || fail "$1: $(od -An -c "$3" | tr -s ' ')"; }
