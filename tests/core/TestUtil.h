@@ -20,14 +20,12 @@ using Rows = std::vector<std::string>;
 using Messages = std::vector<std::string>;
 inline const std::string kM = "regist_pernad.cgi"; // the default marker
 
-// Polls pred until it holds; false when it still does not after nMilliseconds.
-template <typename Pred> bool WaitUntil(Pred pred, int nMilliseconds = 20000) {
-    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(nMilliseconds);
-    while (!pred()) {
+// Polls pred until it holds; false when it still does not after 20 seconds.
+template <typename Pred> bool WaitUntil(Pred pred) {
+    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    for (; !pred(); std::this_thread::sleep_for(std::chrono::milliseconds(2)))
         if (std::chrono::steady_clock::now() > end)
             return false;
-        std::this_thread::sleep_for(std::chrono::milliseconds(2));
-    }
     return true;
 }
 
@@ -54,7 +52,7 @@ public:
     }
     ~CTempDir() { std::filesystem::remove_all(m_path, m_ec); }
     const std::filesystem::path& Path() const { return m_path; }
-    std::filesystem::path operator/(std::string_view name) const { return m_path / name; }
+    auto operator/(const auto& name) const { return m_path / name; }
 
 private:
     std::filesystem::path m_path;

@@ -170,8 +170,7 @@ void Drop(const CDialogHarness& h, const std::vector<std::filesystem::path>& pat
     names += L'\0';
     const HGLOBAL hDrop = ::GlobalAlloc(GHND, sizeof(DROPFILES) + names.size() * sizeof(wchar_t));
     auto* pDrop = static_cast<DROPFILES*>(::GlobalLock(hDrop));
-    pDrop->pFiles = sizeof(DROPFILES);
-    pDrop->fWide = TRUE;
+    *pDrop = DROPFILES{sizeof(DROPFILES), {}, FALSE, TRUE};
     std::memcpy(pDrop + 1, names.data(), names.size() * sizeof(wchar_t));
     ::GlobalUnlock(hDrop);
     h.Send(WM_DROPFILES, reinterpret_cast<WPARAM>(hDrop));
@@ -196,8 +195,7 @@ void MakeShortcut(const std::filesystem::path& shortcut, const std::filesystem::
 // A file dropped from Explorer is chosen as "・・・" chooses it, and not loaded, a shortcut
 // as the file it points to; UTF-8 rows then show decoded, each list by its rows' own code.
 TEST(MainDialog, DroppedFilesAndUtf8Rows) {
-    CTempDir temp;
-    const std::filesystem::path dir = temp.Path();
+    CTempDir dir;
     std::filesystem::create_directory(dir / L"フォルダ");
     const std::filesystem::path utf8 = dir / L"例 utf8.txt";
     WriteBytes(utf8, "\xEF\xBB\xBFh/\xE4\xBE\x8B/regist_pernad.cgi?x\r\n");
