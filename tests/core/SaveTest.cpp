@@ -14,6 +14,7 @@
 #include <cstdlib>
 #include <limits>
 #include <map>
+#include <utility>
 
 #ifdef _WIN32
 #include "win/FileSeams.h"
@@ -127,8 +128,7 @@ TEST(SaveFile, TargetRemovedBeforeTheCommit) {
     ASSERT_TRUE(file.Write("new\r\n", 5));
     fs::remove(dir / "out.txt");
     EXPECT_TRUE(file.Commit());
-    EXPECT_EQ(ReadBytes(dir / "out.txt"), "new\r\n");
-    EXPECT_EQ(Listing(dir.Path()), "out.txt");
+    EXPECT_EQ(Snapshot(dir.Path()), (std::map<std::string, std::string>{{"out.txt", "new\r\n"}}));
 }
 
 // A form that notes what the folder holds whenever the user is told something.
@@ -197,10 +197,7 @@ TEST(SizeLimits, GrowthThatCannotBeRepresentedFails) {
 
 #ifdef _WIN32
 TEST(LongPaths, TheFormFileCallsGet) {
-    const struct {
-        std::wstring in;
-        std::wstring out;
-    } cases[] = {
+    const std::pair<std::wstring, std::wstring> cases[] = {
         {L"C:/a/./x/../b.txt", L"\\\\?\\C:\\a\\b.txt"},
         {L"\\\\server\\share\\b.txt", L"\\\\?\\UNC\\server\\share\\b.txt"},
         {L"\\\\?\\C:\\a\\..\\b.txt", L"\\\\?\\C:\\a\\..\\b.txt"},
@@ -208,8 +205,8 @@ TEST(LongPaths, TheFormFileCallsGet) {
         {L"b.txt", L"\\\\?\\" + (fs::current_path() / L"b.txt").wstring()},
         {L"", L""},
     };
-    for (const auto& c : cases)
-        EXPECT_EQ(LongPathForm(c.in).wstring(), c.out) << PathToUtf8(c.in);
+    for (const auto& [in, out] : cases)
+        EXPECT_EQ(LongPathForm(in).wstring(), out) << PathToUtf8(in);
 }
 
 // A save path far past MAX_PATH, as a user gives it, without the prefix; the temporary
@@ -234,15 +231,9 @@ TEST(LongPaths, SaveAndLoadPastMaxPath) {
 
 // Replaces the system's file calls for one test and puts them back however it ends, so
 // that a failed assertion cannot leave them in place for the next test.
-class CFileSeamsGuard {
-public:
-    explicit CFileSeamsGuard(const SFileSeams& seams) : m_saved(FileSeams()) {
-        FileSeams() = seams;
-    }
-    ~CFileSeamsGuard() { FileSeams() = m_saved; }
-
-private:
-    SFileSeams m_saved;
+struct SFileSeamsGuard {
+    SFileSeams saved;
+    ~SFileSeamsGuard() { FileSeams() = saved; }
 };
 
 // Another program holds the old file's backup for a moment, as a virus scanner may: the
@@ -258,7 +249,8 @@ BOOL WINAPI DeleteUnlessHeld(LPCWSTR pszPath) {
 }
 
 TEST(SaveFaults, BackupHeldAfterTheReplace) {
-    const CFileSeamsGuard guard({ReplaceFileW, MoveFileExW, DeleteUnlessHeld});
+    const SFileSeamsGuard guard{
+        std::exchange(FileSeams(), {ReplaceFileW, MoveFileExW, DeleteUnlessHeld})};
     g_nBackupHeld = 2;
     CTempDir dir;
     WriteBytes(dir / "out.txt", "old\r\n");
