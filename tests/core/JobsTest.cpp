@@ -81,12 +81,6 @@ EJobResult LoadFailing(CFaultyForm& form, std::string_view head, bool bReadError
     return LoadRows(form, source, form.m_strDataPath);
 }
 
-// A worker entry run on the form, as the window starts it; its message says how it ended.
-template <unsigned (*pfnWorker)(void*)> EJobResult Worker(CToolForm& form) {
-    pfnWorker(&form);
-    return EJobResult::Failed;
-}
-
 // Every way a job fails or stops: the message it shows, and the lists, row figure and
 // files as they were before the job. A trim whose save failed has taken back its rows, so
 // that a retry once the cause is fixed saves what a first success would have saved.
@@ -101,7 +95,6 @@ TEST(Jobs, FailuresChangeNothing) {
         EJobResult result = EJobResult::Failed;
         int progress = 0;
         std::string save = "out.txt"; // in the folder
-        bool fieldThrows = false;
     } cases[] = {
         {.name = "load: read error part-way",
          .run = [](CFaultyForm& f) { return LoadFailing(f, "", true); },
@@ -127,15 +120,18 @@ TEST(Jobs, FailuresChangeNothing) {
          .result = EJobResult::Stopped},
         // A job that throws past its own handlers is still reported, naming its file.
         {.name = "load worker: data path not convertible",
-         .run = Worker<LoadThreadProc>,
-         .message = texts::kDataReadFailed + strData,
-         .fieldThrows = true},
+         .run =
+             [](CFaultyForm& f) {
+                 f.m_bFieldThrows = true;
+                 LoadThreadProc(&f); // as the window starts it; its message says how it ended
+                 return EJobResult::Failed;
+             },
+         .message = texts::kDataReadFailed + strData},
     };
     for (const auto& c : cases) {
         CFaultyForm form;
         form.m_strDataPath = dir / "urls.txt";
         form.m_strSavePath = dir / c.save;
-        form.m_bFieldThrows = c.fieldThrows;
         Fill(form.m_rowsIn, {"kept0", "a/" + kM});
         Fill(form.m_rowsOut, {"earlier"});
         form.m_nLastRow = 1;
