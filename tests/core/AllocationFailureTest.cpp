@@ -98,13 +98,12 @@ public:
 // What a job may change, and what must be back as it was after a failure.
 using FormShot = std::tuple<Rows, Rows, std::size_t, std::size_t, int, std::string>;
 FormShot ShotOf(const CRecordingForm& form) {
-    const bool bSaved = std::filesystem::exists(form.m_strSavePath);
     return {RowsOf(form.m_rowsIn),
             RowsOf(form.m_rowsOut),
             form.m_rowsIn.ChunkCount(),
             form.m_rowsOut.ChunkCount(),
             form.m_nLastRow,
-            bSaved ? ReadBytes(form.m_strSavePath) : ""};
+            ReadBytes(form.m_strSavePath)};
 }
 
 TEST(OutOfMemory, AtEachAllocationOfAJob) {

@@ -56,14 +56,13 @@ TEST(MarkerSearch, AgreesWithTheCharacterWalk) {
             c = kAlphabet[rng() % sizeof kAlphabet];
         return str;
     };
-    for (const CLeadByteRule& rule : {CLeadByteRule::Cp932(), CLeadByteRule()}) {
+    for (const CLeadByteRule& rule : {CLeadByteRule::Cp932(), CLeadByteRule()})
         for (int i = 0; i < 20000; ++i) {
             const std::string text = randomText(64);
             const std::string marker = randomText(4);
             ASSERT_EQ(CMarkerSearch(marker, rule).Find(text), FindByWalking(text, marker, rule))
                 << testing::PrintToString(text) << " / " << testing::PrintToString(marker);
         }
-    }
 }
 
 #ifdef _WIN32

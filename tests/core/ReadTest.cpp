@@ -67,7 +67,7 @@ TEST(Read, RowsAndCodeFromTheBytes) {
         {.name = "one nul in a shift-jis row", .in = strNul + "\n", .rows = {strNul}},
     };
     // Chunks of 1 and 2 bytes put every CR LF pair, mark and character across reads.
-    for (const std::size_t nChunk : {1, 2, 3, 64, 100, 1 << 20}) {
+    for (const std::size_t nChunk : {1, 2, 3, 64, 100, 1 << 20})
         for (const auto& c : cases) {
             CTestSource source(c.in, nChunk);
             CBatchReader reader(source, 2, 1 << 20, c.rule);
@@ -80,7 +80,6 @@ TEST(Read, RowsAndCodeFromTheBytes) {
             EXPECT_EQ(reader.Code(), c.code) << c.name << ", chunk " << nChunk;
             EXPECT_EQ(reader.IsUtf16(), c.utf16) << c.name << ", chunk " << nChunk;
         }
-    }
 }
 
 // The ranges of well-formed UTF-8: each lead range's first and last byte, with the second
@@ -116,7 +115,7 @@ TEST(Utf8Check, BoundsOfEachByteRange) {
                                            (r.nLength == 2 || (nLast >= 0x80 && nLast <= 0xBF)));
                     cases.emplace_back(bytes.substr(0, bytes.size() - 1), false); // cut off
                 }
-    for (const auto& [bytes, bValid] : cases) {
+    for (const auto& [bytes, bValid] : cases)
         for (std::size_t nSplit = 0; nSplit <= bytes.size(); ++nSplit) {
             CUtf8Check check;
             check.Feed(std::string_view(bytes).substr(0, nSplit));
@@ -125,7 +124,6 @@ TEST(Utf8Check, BoundsOfEachByteRange) {
             EXPECT_EQ(check.Invalid(), !bValid) << testing::PrintToString(bytes) << " " << nSplit;
             EXPECT_EQ(check.SawMultibyte(), bytes != "\x7F") << testing::PrintToString(bytes);
         }
-    }
 }
 
 // Rows keep their file's code wherever they go, also in an output list that holds rows
