@@ -142,7 +142,7 @@ TEST(Jobs, FailuresChangeNothing) {
         EXPECT_EQ(form.m_nProgressPos, c.progress) << c.name;
         EXPECT_EQ(form.m_rowsIn.ChunkCount(), 1u) << c.name; // none kept for rows gone
         EXPECT_EQ(RowsOf(form.m_rowsOut), Rows{"earlier"}) << c.name;
-        EXPECT_EQ(Listing(dir.Path()), "") << c.name;
+        EXPECT_EQ(Snapshot(dir.Path()), Files{}) << c.name;
         EXPECT_FALSE(form.m_bSaveFolderChoice) << c.name;
     }
 }

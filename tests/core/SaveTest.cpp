@@ -13,7 +13,6 @@
 
 #include <cstdlib>
 #include <limits>
-#include <map>
 #include <utility>
 
 #ifdef _WIN32
@@ -30,19 +29,6 @@
 namespace fs = std::filesystem;
 
 namespace {
-
-// The folder's files and what each holds, links as links, to see what a save changed.
-std::map<std::string, std::string> Snapshot(const fs::path& folder) {
-    std::map<std::string, std::string> files;
-    for (const auto& entry : fs::recursive_directory_iterator(folder)) {
-        std::string& what = files[entry.path().lexically_relative(folder).string()];
-        if (entry.is_symlink())
-            what = "-> " + fs::read_symlink(entry).string();
-        else if (entry.is_regular_file())
-            what = ReadBytes(entry.path());
-    }
-    return files;
-}
 
 bool Save(const fs::path& path, const Rows& rows) {
     CRowList list;
@@ -128,16 +114,16 @@ TEST(SaveFile, TargetRemovedBeforeTheCommit) {
     ASSERT_TRUE(file.Write("new\r\n", 5));
     fs::remove(dir / "out.txt");
     EXPECT_TRUE(file.Commit());
-    EXPECT_EQ(Snapshot(dir.Path()), (std::map<std::string, std::string>{{"out.txt", "new\r\n"}}));
+    EXPECT_EQ(Snapshot(dir.Path()), (Files{{"out.txt", "new\r\n"}}));
 }
 
 // A form that notes what the folder holds whenever the user is told something.
 class CFolderWatchingForm : public CMemoryForm {
 public:
     fs::path m_folder;
-    std::vector<std::string> m_listings;
+    std::vector<Files> m_snapshots;
     void ShowMessage(std::string_view strUtf8) override {
-        m_listings.push_back(Listing(m_folder));
+        m_snapshots.push_back(Snapshot(m_folder));
         CMemoryForm::ShowMessage(strUtf8);
     }
 };
@@ -170,10 +156,10 @@ TEST(SaveFaults, FullDisk) {
     form.m_nLastRow = 4999;
     form.m_strSavePath = target;
     EXPECT_EQ(RunDedupJob(form), EJobResult::Failed);
-    EXPECT_EQ(form.m_listings, Messages{"urls.txt"}); // one message, and no temporary then
-    EXPECT_EQ(form.m_rowsOut.Count(), 4000u);         // the list has its rows all the same
-    EXPECT_EQ(ReadBytes(target), "old\r\n");
-    EXPECT_EQ(Listing(small), "urls.txt");
+    const Files old{{"urls.txt", "old\r\n"}};
+    EXPECT_EQ(form.m_snapshots, std::vector<Files>{old}); // one message, and no temporary then
+    EXPECT_EQ(form.m_rowsOut.Count(), 4000u);             // the list has its rows all the same
+    EXPECT_EQ(Snapshot(small), old);
 #ifdef _WIN32
     fs::remove_all(small);
 #else
@@ -256,7 +242,7 @@ TEST(SaveFaults, BackupHeldAfterTheReplace) {
     WriteBytes(dir / "out.txt", "old\r\n");
     EXPECT_TRUE(Save(dir / "out.txt", {"new"}));
     EXPECT_EQ(g_nBackupHeld, 0);
-    EXPECT_EQ(Snapshot(dir.Path()), (std::map<std::string, std::string>{{"out.txt", "new\r\n"}}));
+    EXPECT_EQ(Snapshot(dir.Path()), (Files{{"out.txt", "new\r\n"}}));
 }
 #endif
 

@@ -10,7 +10,7 @@
 #include <chrono>
 #include <filesystem>
 #include <fstream>
-#include <set>
+#include <map>
 #include <sstream>
 #include <string>
 #include <thread>
@@ -27,17 +27,6 @@ template <typename Pred> bool WaitUntil(Pred pred) {
         if (std::chrono::steady_clock::now() > end)
             return false;
     return true;
-}
-
-// Names of the files in a folder, sorted, separated by spaces.
-inline std::string Listing(const std::filesystem::path& folder) {
-    std::set<std::string> names;
-    for (const auto& entry : std::filesystem::directory_iterator(folder))
-        names.insert(entry.path().filename().string());
-    std::string strOut;
-    for (const auto& name : names)
-        strOut += (strOut.empty() ? "" : " ") + name;
-    return strOut;
 }
 
 // A fresh folder for one test, removed with everything in it afterwards.
@@ -68,6 +57,21 @@ inline std::string ReadBytes(const std::filesystem::path& path) {
     std::ostringstream str;
     str << std::ifstream(path, std::ios::binary).rdbuf();
     return str.str();
+}
+
+// The files in a folder and below and what each holds, links as links, to see what a job
+// changed and that it left no temporary file.
+using Files = std::map<std::string, std::string>;
+inline Files Snapshot(const std::filesystem::path& folder) {
+    Files files;
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(folder)) {
+        std::string& what = files[entry.path().lexically_relative(folder).string()];
+        if (entry.is_symlink())
+            what = "-> " + std::filesystem::read_symlink(entry).string();
+        else if (entry.is_regular_file())
+            what = ReadBytes(entry.path());
+    }
+    return files;
 }
 
 inline void Fill(CRowList& list, const Rows& rows) {
