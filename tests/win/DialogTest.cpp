@@ -31,11 +31,9 @@ TEST(MainDialog, ConversionAndDuplicateAdjustment) {
     ::GetMenuStringW(hMenu, static_cast<UINT>(nItems - 1), szItem, 128, MF_BYPOSITION);
     EXPECT_STREQ(szItem, L"Kelvane のﾊﾞｰｼﾞｮﾝ情報(&A)...");
     ::PostMessageW(h.Dlg(), WM_SYSCOMMAND, ::GetMenuItemID(hMenu, nItems - 1), 0);
-    HWND hAbout = nullptr;
-    // Found as soon as it exists; shown once its controls are there.
+    HWND hAbout = nullptr; // found as soon as it exists, shown once its controls are there
     ASSERT_TRUE(WaitUntil([&] {
-        hAbout = ::FindWindowW(nullptr, L"Kelvaneのﾊﾞｰｼﾞｮﾝ情報");
-        return hAbout != nullptr && ::IsWindowVisible(hAbout);
+        return ::IsWindowVisible(hAbout = ::FindWindowW(nullptr, L"Kelvaneのﾊﾞｰｼﾞｮﾝ情報"));
     }));
     EXPECT_EQ(::GetWindow(hAbout, GW_OWNER), h.Dlg());
     EXPECT_FALSE(::IsWindowEnabled(h.Dlg()));
