@@ -48,7 +48,6 @@ TEST(Read, RowsAndCodeFromTheBytes) {
         {.name = "0x1a first", .in = std::string(1, '\x1A') + "a\n"},
         {.name = "every place of a scan step", .in = strSteps, .rows = steps},
         {.name = "long lines", .in = strLong + "\r\n" + strLong, .rows = {strLong, strLong}},
-        {.name = "bom alone", .in = kBom, .code = Utf8Bom},
         {.name = "bom, invalid", .in = kBom + "\x82\xA0\n", .rows = {"\x82\xA0"}, .code = Utf8Bom},
         {.name = "cut off at the end", .in = kRei + "\n\xE4\xBE", .rows = {kRei, "\xE4\xBE"}},
         {.name = "0x1a, then invalid", .in = kRei + "\n\x1A\xFF\xFE", .rows = {kRei}, .code = Utf8},
