@@ -218,7 +218,6 @@ TEST(MainDialog, DroppedFilesAndUtf8Rows) {
     Drop(h, {dir / L"ショートカット.LNK", dir / "sjis.txt"});
     EXPECT_EQ(h.ListCount(IDC_LIST_IN), 0);
     EXPECT_EQ(h.Text(IDC_DATA_PATH), utf8.wstring());
-    h.TakeMessages();
     EXPECT_EQ(h.RunJob(IDC_LOAD), BoxTexts{L"データファイル読み込み完了 (UTF-8)"});
     EXPECT_EQ(h.ListText(IDC_LIST_IN, 0), L"h/例/regist_pernad.cgi?x");
     h.ChooseFolder(dir / L"フォルダ");
