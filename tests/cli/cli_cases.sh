@@ -14,29 +14,20 @@ fail() { echo "FAIL $*"; failed=$((failed + 1)); }
 
 # run NAME CODE STDERR-PATTERN ARGS...: the exit code and what standard error says.
 run() {
-    local name=$1 code=$2 pattern=$3
+    local name=$1 code=$2 pattern=$3 got
     shift 3
     "$CLI" "$@" >stdout 2>stderr
-    local got=$?
-    if [ "$got" = "$code" ] && { [ -z "$pattern" ] || grep -q -- "$pattern" stderr; }; then
-        ok
-    else
+    got=$?
+    [ "$got" = "$code" ] && { [ -z "$pattern" ] || grep -q -- "$pattern" stderr; } && ok ||
         fail "$name: exit $got, stderr: $(cat stderr)"
-    fi
 }
 # same NAME EXPECTED(printf format) FILE: the file's bytes.
 same() { cmp -s <(printf "$2") "$3" && ok || fail "$1: $(od -An -c "$3" | tr -s ' ')"; }
 
 # The user's language, by the rule kelvane-cli follows: the first of LC_ALL, LC_MESSAGES
 # and LANG that is set. t JAPANESE ENGLISH: the text to expect.
-JA=
-for v in "${LC_ALL:-}" "${LC_MESSAGES:-}" "${LANG:-}"; do
-    if [ -n "$v" ]; then
-        case $v in ja*) JA=1 ;; esac
-        break
-    fi
-done
-t() { if [ -n "$JA" ]; then printf '%s' "$1"; else printf '%s' "$2"; fi; }
+USER_LANG=${LC_ALL:-${LC_MESSAGES:-${LANG:-}}}
+t() { if [[ $USER_LANG == ja* ]]; then printf '%s' "$1"; else printf '%s' "$2"; fi; }
 
 M=regist_pernad.cgi
 printf "a/$M?1\r\n" >data.txt
@@ -48,7 +39,7 @@ same "another marker" 'a/x.cgi\r\n' out/x.txt
 printf 'a/\227\341.cgi?x\nb/x.cgi\n' >sjis.txt
 LC_ALL=C.UTF-8 run "utf-8 marker" 0 "" trim sjis.txt out --marker 例.cgi
 same "utf-8 marker in shift-jis data" 'a/\227\341.cgi\r\n' out/sjis.txt
-run "save over the data file, spelt otherwise, refused" 3 "$(t "--force を指定" "give --force")" trim data.txt out/../data.txt
+run "save over the data file, spelt otherwise, refused" 3 "$(t "--force を指定" "give --force")" dedup data.txt out/../data.txt
 same "refused means untouched" "a/$M?1\r\n" data.txt
 run "forced overwrite" 0 "" trim data.txt data.txt --force
 same "forced overwrite" "a/$M\r\n" data.txt

@@ -85,8 +85,6 @@ void* aligned_alloc(std::size_t nAlign, std::size_t n) {
 
 namespace {
 
-const std::string kM = "regist_pernad.cgi";
-
 // Records the messages in memory that never fails, for it is the test's, not the job's.
 class CRecordingForm : public CMemoryForm {
 public:
@@ -100,13 +98,8 @@ public:
 // What a job may change, and what must be back as it was after a failure.
 using FormShot = std::tuple<Rows, Rows, std::size_t, std::size_t, int, std::string>;
 FormShot ShotOf(const CRecordingForm& form) {
-    const bool bSaved = std::filesystem::exists(form.m_strSavePath);
-    return {RowsOf(form.m_rowsIn),
-            RowsOf(form.m_rowsOut),
-            form.m_rowsIn.ChunkCount(),
-            form.m_rowsOut.ChunkCount(),
-            form.m_nLastRow,
-            bSaved ? ReadBytes(form.m_strSavePath) : ""};
+    return {RowsOf(form.m_rowsIn),       RowsOf(form.m_rowsOut), form.m_rowsIn.ChunkCount(),
+            form.m_rowsOut.ChunkCount(), form.m_nLastRow,        ReadBytes(form.m_strSavePath)};
 }
 
 TEST(OutOfMemory, AtEachAllocationOfAJob) {
@@ -164,7 +157,7 @@ TEST(OutOfMemory, AtEachAllocationOfAJob) {
             const FormShot after = ShotOf(form);
             EXPECT_TRUE(after == before || (id == kDedupJob && after == doneUnsaved)) << strAt;
             EXPECT_EQ(form.m_messages, Messages{texts::kOutOfMemory}) << strAt;
-            EXPECT_EQ(::Listing(dir / "save"), "") << strAt;
+            EXPECT_EQ(Snapshot(dir / "save"), Files{}) << strAt;
             form.m_messages.clear();
         }
         EXPECT_GT(nFailed, 10) << kJobs[id].pszName;

@@ -10,8 +10,7 @@
 #include <chrono>
 #include <filesystem>
 #include <fstream>
-#include <new>
-#include <set>
+#include <map>
 #include <sstream>
 #include <string>
 #include <thread>
@@ -19,27 +18,15 @@
 
 using Rows = std::vector<std::string>;
 using Messages = std::vector<std::string>;
+inline const std::string kM = "regist_pernad.cgi"; // the default marker
 
-// Polls pred until it holds; false when it still does not after nMilliseconds.
-template <typename Pred> bool WaitUntil(Pred pred, int nMilliseconds = 20000) {
-    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(nMilliseconds);
-    while (!pred()) {
+// Polls pred until it holds; false when it still does not after 20 seconds.
+template <typename Pred> bool WaitUntil(Pred pred) {
+    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    for (; !pred(); std::this_thread::sleep_for(std::chrono::milliseconds(2)))
         if (std::chrono::steady_clock::now() > end)
             return false;
-        std::this_thread::sleep_for(std::chrono::milliseconds(2));
-    }
     return true;
-}
-
-// Names of the files in a folder, sorted, separated by spaces.
-inline std::string Listing(const std::filesystem::path& folder) {
-    std::set<std::string> names;
-    for (const auto& entry : std::filesystem::directory_iterator(folder))
-        names.insert(entry.path().filename().string());
-    std::string strOut;
-    for (const auto& name : names)
-        strOut += (strOut.empty() ? "" : " ") + name;
-    return strOut;
 }
 
 // A fresh folder for one test, removed with everything in it afterwards.
@@ -54,8 +41,7 @@ public:
     }
     ~CTempDir() { std::filesystem::remove_all(m_path, m_ec); }
     const std::filesystem::path& Path() const { return m_path; }
-    std::filesystem::path operator/(std::string_view name) const { return m_path / name; }
-    std::string Listing() const { return ::Listing(m_path); }
+    auto operator/(const auto& name) const { return m_path / name; }
 
 private:
     std::filesystem::path m_path;
@@ -71,6 +57,21 @@ inline std::string ReadBytes(const std::filesystem::path& path) {
     std::ostringstream str;
     str << std::ifstream(path, std::ios::binary).rdbuf();
     return str.str();
+}
+
+// The files in a folder and below and what each holds, links as links, to see what a job
+// changed and that it left no temporary file.
+using Files = std::map<std::string, std::string>;
+inline Files Snapshot(const std::filesystem::path& folder) {
+    Files files;
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(folder)) {
+        std::string& what = files[entry.path().lexically_relative(folder).string()];
+        if (entry.is_symlink())
+            what = "-> " + std::filesystem::read_symlink(entry).string();
+        else if (entry.is_regular_file())
+            what = ReadBytes(entry.path());
+    }
+    return files;
 }
 
 inline void Fill(CRowList& list, const Rows& rows) {
@@ -93,14 +94,13 @@ inline std::string CrLf(const Rows& rows) {
     return bytes;
 }
 
-// Hands its bytes over at most nChunk at a time, as a pipe may; then ends or fails to read.
+// Hands its bytes over at most nChunk at a time, as a pipe may; then ends, or fails to read.
 class CTestSource : public CByteSource {
 public:
-    enum class EEnd { Eof, ReadError };
-    CTestSource(std::string bytes, std::size_t nChunk, EEnd end = EEnd::Eof)
-        : m_bytes(std::move(bytes)), m_nChunk(nChunk), m_end(end) {}
+    CTestSource(std::string bytes, std::size_t nChunk, bool bFailAtEnd = false)
+        : m_bytes(std::move(bytes)), m_nChunk(nChunk), m_bFailAtEnd(bFailAtEnd) {}
     std::ptrdiff_t Read(char* pBuffer, std::size_t nSize) override {
-        if (m_nAt == m_bytes.size() && m_end != EEnd::Eof)
+        if (m_nAt == m_bytes.size() && m_bFailAtEnd)
             return -1;
         const std::size_t n = std::min({nSize, m_nChunk, m_bytes.size() - m_nAt});
         m_bytes.copy(pBuffer, n, m_nAt);
@@ -111,6 +111,6 @@ public:
 private:
     std::string m_bytes;
     std::size_t m_nChunk;
-    EEnd m_end;
+    bool m_bFailAtEnd;
     std::size_t m_nAt = 0;
 };

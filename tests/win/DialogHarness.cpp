@@ -1,7 +1,5 @@
 #include "DialogHarness.h"
 
-#include <gtest/gtest.h>
-
 #include <cstdlib>
 #include <cstring>
 
@@ -40,45 +38,6 @@ CDialogHarness::~CDialogHarness() {
     m_thread.join();
     UiSeams() = m_savedSeams;
     s_pCurrent = nullptr;
-}
-
-std::wstring CDialogHarness::Text(int nId) const {
-    wchar_t sz[4096] = L"";
-    ::GetWindowTextW(Item(nId), sz, 4096);
-    return sz;
-}
-
-std::wstring CDialogHarness::ListText(int nId, int nItem, int nColumn) const {
-    wchar_t sz[1024] = L"";
-    LVITEMW item{};
-    item.iSubItem = nColumn;
-    item.pszText = sz;
-    item.cchTextMax = 1024;
-    ::SendMessageW(Item(nId), LVM_GETITEMTEXTW, static_cast<WPARAM>(nItem),
-                   reinterpret_cast<LPARAM>(&item));
-    return sz;
-}
-
-void CDialogHarness::Click(int nId) {
-    ASSERT_TRUE(Enabled(nId)) << "button " << nId << " is disabled";
-    Send(WM_COMMAND, MAKEWPARAM(nId, BN_CLICKED), reinterpret_cast<LPARAM>(Item(nId)));
-}
-
-void CDialogHarness::WaitForJob() {
-    // The flag drops before the buttons are enabled again, in the same handler.
-    ASSERT_TRUE(WaitUntil([&] { return !m_pDlg->IsJobRunning() && Enabled(IDCANCEL); }))
-        << "the job did not end; message boxes up: " << m_nBoxesUp.load();
-}
-
-BoxTexts CDialogHarness::TakeMessages() {
-    std::lock_guard<std::mutex> lock(m_mutex);
-    return std::exchange(m_messages, {});
-}
-
-void CDialogHarness::ReleaseOne() {
-    std::lock_guard<std::mutex> lock(m_mutex);
-    ++m_nReleases;
-    m_released.notify_all();
 }
 
 int WINAPI CDialogHarness::MessageBoxSeam(HWND hOwner, LPCWSTR pszText, LPCWSTR, UINT uType) {

@@ -4,17 +4,13 @@
 // can click and read the real controls.
 
 #include "../core/TestUtil.h"
-#include "res/resource.h"
 #include "ui/UrlToolDlg.h"
 #include "win/Seams.h"
 
-#include <atomic>
+#include <gtest/gtest.h>
+
 #include <condition_variable>
-#include <filesystem>
 #include <mutex>
-#include <string>
-#include <thread>
-#include <vector>
 
 using BoxTexts = std::vector<std::wstring>;
 
@@ -34,11 +30,19 @@ public:
             enabled.push_back(Enabled(nId));
         return enabled;
     }
-    std::wstring Text(int nId) const;
+    std::wstring Text(int nId) const {
+        wchar_t sz[4096] = L"";
+        ::GetWindowTextW(Item(nId), sz, 4096);
+        return sz;
+    }
     int ListCount(int nId) const {
         return static_cast<int>(::SendMessageW(Item(nId), LVM_GETITEMCOUNT, 0, 0));
     }
-    std::wstring ListText(int nId, int nItem, int nColumn = 1) const; // 0: No, 1: URL
+    std::wstring ListText(int nId, int nItem, int nColumn = 1) const { // 0: No, 1: URL
+        wchar_t sz[1024] = L"";
+        ListView_GetItemText(Item(nId), nItem, nColumn, sz, 1024);
+        return sz;
+    }
     LRESULT Send(UINT uMsg, WPARAM wParam = 0, LPARAM lParam = 0) const {
         return ::SendMessageW(Dlg(), uMsg, wParam, lParam);
     }
@@ -53,9 +57,16 @@ public:
         Click(IDC_BROWSE_DEST);
     }
     // Clicks a button as a person would: only an enabled one.
-    void Click(int nId);
-    // Waits until the running job has ended and the buttons are back.
-    void WaitForJob();
+    void Click(int nId) {
+        ASSERT_TRUE(Enabled(nId)) << "button " << nId << " is disabled";
+        Send(WM_COMMAND, MAKEWPARAM(nId, BN_CLICKED), reinterpret_cast<LPARAM>(Item(nId)));
+    }
+    // Waits until the running job has ended and the buttons are back (the flag drops
+    // before the buttons are enabled again, in the same handler).
+    void WaitForJob() {
+        ASSERT_TRUE(WaitUntil([&] { return !m_pDlg->IsJobRunning() && Enabled(IDCANCEL); }))
+            << "the job did not end; message boxes up: " << m_nBoxesUp.load();
+    }
     // Clicks a job's button, waits for the job, and returns the messages it showed.
     BoxTexts RunJob(int nId) {
         Click(nId);
@@ -63,7 +74,10 @@ public:
         return TakeMessages();
     }
     // The texts of the message boxes shown so far, and forgets them.
-    BoxTexts TakeMessages();
+    BoxTexts TakeMessages() {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        return std::exchange(m_messages, {});
+    }
 
     std::filesystem::path m_openPath; // what the next file dialog answers; empty cancels
     std::filesystem::path m_folder;   // the same for the folder dialog
@@ -74,7 +88,11 @@ public:
     bool WaitForBox() {
         return WaitUntil([&] { return m_nBoxesUp > 0; });
     }
-    void ReleaseOne();
+    void ReleaseOne() {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        ++m_nReleases;
+        m_released.notify_all();
+    }
 
 private:
     static CDialogHarness* s_pCurrent;

@@ -1,7 +1,5 @@
 #include "DialogHarness.h"
 
-#include "res/resource.h"
-
 #include <shlobj.h>
 
 #include <gtest/gtest.h>
@@ -33,11 +31,9 @@ TEST(MainDialog, ConversionAndDuplicateAdjustment) {
     ::GetMenuStringW(hMenu, static_cast<UINT>(nItems - 1), szItem, 128, MF_BYPOSITION);
     EXPECT_STREQ(szItem, L"Kelvane のﾊﾞｰｼﾞｮﾝ情報(&A)...");
     ::PostMessageW(h.Dlg(), WM_SYSCOMMAND, ::GetMenuItemID(hMenu, nItems - 1), 0);
-    HWND hAbout = nullptr;
-    // Found as soon as it exists; shown once its controls are there.
+    HWND hAbout = nullptr; // found as soon as it exists, shown once its controls are there
     ASSERT_TRUE(WaitUntil([&] {
-        hAbout = ::FindWindowW(nullptr, L"Kelvaneのﾊﾞｰｼﾞｮﾝ情報");
-        return hAbout != nullptr && ::IsWindowVisible(hAbout);
+        return ::IsWindowVisible(hAbout = ::FindWindowW(nullptr, L"Kelvaneのﾊﾞｰｼﾞｮﾝ情報"));
     }));
     EXPECT_EQ(::GetWindow(hAbout, GW_OWNER), h.Dlg());
     EXPECT_FALSE(::IsWindowEnabled(h.Dlg()));
@@ -172,8 +168,7 @@ void Drop(const CDialogHarness& h, const std::vector<std::filesystem::path>& pat
     names += L'\0';
     const HGLOBAL hDrop = ::GlobalAlloc(GHND, sizeof(DROPFILES) + names.size() * sizeof(wchar_t));
     auto* pDrop = static_cast<DROPFILES*>(::GlobalLock(hDrop));
-    pDrop->pFiles = sizeof(DROPFILES);
-    pDrop->fWide = TRUE;
+    *pDrop = DROPFILES{sizeof(DROPFILES), {}, FALSE, TRUE};
     std::memcpy(pDrop + 1, names.data(), names.size() * sizeof(wchar_t));
     ::GlobalUnlock(hDrop);
     h.Send(WM_DROPFILES, reinterpret_cast<WPARAM>(hDrop));
@@ -198,8 +193,7 @@ void MakeShortcut(const std::filesystem::path& shortcut, const std::filesystem::
 // A file dropped from Explorer is chosen as "・・・" chooses it, and not loaded, a shortcut
 // as the file it points to; UTF-8 rows then show decoded, each list by its rows' own code.
 TEST(MainDialog, DroppedFilesAndUtf8Rows) {
-    CTempDir temp;
-    const std::filesystem::path dir = temp.Path();
+    CTempDir dir;
     std::filesystem::create_directory(dir / L"フォルダ");
     const std::filesystem::path utf8 = dir / L"例 utf8.txt";
     WriteBytes(utf8, "\xEF\xBB\xBFh/\xE4\xBE\x8B/regist_pernad.cgi?x\r\n");
@@ -224,7 +218,6 @@ TEST(MainDialog, DroppedFilesAndUtf8Rows) {
     Drop(h, {dir / L"ショートカット.LNK", dir / "sjis.txt"});
     EXPECT_EQ(h.ListCount(IDC_LIST_IN), 0);
     EXPECT_EQ(h.Text(IDC_DATA_PATH), utf8.wstring());
-    h.TakeMessages();
     EXPECT_EQ(h.RunJob(IDC_LOAD), BoxTexts{L"データファイル読み込み完了 (UTF-8)"});
     EXPECT_EQ(h.ListText(IDC_LIST_IN, 0), L"h/例/regist_pernad.cgi?x");
     h.ChooseFolder(dir / L"フォルダ");

@@ -47,11 +47,10 @@ TEST(Exe, KelvaneStartsWithAndWithoutADataFile) {
     WriteBytes(data, "h/\xE4\xBE\x8B/regist_pernad.cgi\r\n");
     for (const std::wstring arg : {L"", L"\"例 utf8.txt\""}) { // named in the folder it starts in
         PROCESS_INFORMATION pi = Start(KELVANE_EXE, arg, dir.Path());
-        // Found as soon as it exists; shown once it is initialised.
-        HWND hWnd = nullptr;
+        HWND hWnd = nullptr; // found as soon as it exists, shown once it is initialised
         ASSERT_TRUE(WaitUntil([&] {
-            hWnd = ::FindWindowW(L"#32770", L"ペルナード新規登録URL調整ツール");
-            return hWnd != nullptr && ::IsWindowVisible(hWnd);
+            return ::IsWindowVisible(
+                hWnd = ::FindWindowW(L"#32770", L"ペルナード新規登録URL調整ツール"));
         }));
         wchar_t szData[1024] = L"";
         ::GetDlgItemTextW(hWnd, 1002, szData, 1024);
