@@ -8,8 +8,15 @@
 
 #include <filesystem>
 #include <optional>
+#include <vector>
 
 enum class ERowList { In, Out };
+
+// A save file a job wrote, and the data file that was chosen when it did.
+struct SSavedFile {
+    std::filesystem::path savePath;
+    std::filesystem::path dataPath;
+};
 
 struct SFormState {
     // The row figure: the index of the last row of the input list once a load has
@@ -20,6 +27,8 @@ struct SFormState {
     std::optional<ETextCode> m_loadedCode = ETextCode::Ansi;
     std::filesystem::path m_strDataPath;
     CUniqueRows m_arrUnique; // only during a duplicate removal
+    // Every save file written since start-up, each once; only the jobs use it.
+    std::vector<SSavedFile> m_arrSaved;
     CRowList m_rowsOut;
     CRowList m_rowsIn;
 

@@ -33,5 +33,9 @@ inline constexpr char kRowNotUtf8[] =
 inline constexpr char kOutOfMemory[] = "メモリが不足しているため、処理を中止しました。";
 // Followed by a line break and the data file at risk.
 inline constexpr char kOverwriteDataFile[] = "保存先がデータファイルと同じです。上書きしますか？";
+// Followed by a line break and the save file, which a job of this run wrote from the rows
+// of another data file.
+inline constexpr char kOverwriteOtherResult[] =
+    "保存先には別のデータファイルの結果が保存されています。上書きしますか？";
 
 } // namespace texts

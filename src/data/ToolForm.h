@@ -77,6 +77,10 @@ public:
     // would only save rows that were not read from it.
     virtual std::optional<ETextCode> GetLoadedCode() = 0;
     virtual void SetLoadedCode(ETextCode code) = 0;
+    // The save files written since start-up, with the data file each was written from,
+    // so that a save over another data file's result asks first.
+    virtual std::vector<SSavedFile> GetSavedFiles() = 0;
+    virtual void RecordSave(SSavedFile saved) = 0;
     virtual CUniqueRows& GetUnique() = 0; // m_arrUnique
     // The lead-byte rule of the ANSI code page the rows are written in.
     virtual const CLeadByteRule& GetLeadBytes() = 0;
@@ -97,5 +101,7 @@ public:
     void SetLastRow(int nLastRow) override { m_nLastRow = nLastRow; }
     std::optional<ETextCode> GetLoadedCode() override { return m_loadedCode; }
     void SetLoadedCode(ETextCode code) override { m_loadedCode = code; }
+    std::vector<SSavedFile> GetSavedFiles() override { return m_arrSaved; }
+    void RecordSave(SSavedFile saved) override;
     CUniqueRows& GetUnique() override { return m_arrUnique; }
 };

@@ -13,6 +13,11 @@ std::string WithPath(std::string_view message, const std::filesystem::path& path
     const std::string strPath = PathToUtf8(path);
     return std::string(message) + (strPath.empty() ? "" : "\n" + strPath);
 }
+
+// One data file, however it was named; by its path when it is gone.
+bool IsSameData(const std::filesystem::path& a, const std::filesystem::path& b) {
+    return a == b || IsSameFile(a, b);
+}
 } // namespace
 
 bool AcceptSavePath(CToolForm& form, std::filesystem::path& savePath) {
@@ -29,6 +34,12 @@ bool AcceptSavePath(CToolForm& form, std::filesystem::path& savePath) {
     for (const std::filesystem::path& dataPath : form.GetChosenDataFiles())
         if (IsSameFile(savePath, dataPath))
             return form.AskYesNo(WithPath(texts::kOverwriteDataFile, dataPath));
+    // A save path the user typed stays when another data file is chosen, so it may name
+    // the result of an earlier one.
+    const std::filesystem::path dataPath = form.GetDataPath();
+    for (const SSavedFile& saved : form.GetSavedFiles())
+        if (IsSameFile(savePath, saved.savePath) && !IsSameData(saved.dataPath, dataPath))
+            return form.AskYesNo(WithPath(texts::kOverwriteOtherResult, savePath));
     return true;
 }
 
@@ -61,6 +72,11 @@ EJobResult SaveAndReport(CToolForm& form, const std::filesystem::path& savePath,
             strMessage.append("\n").append(WithPath(texts::kOldContentKept, failure.stranded));
         form.ShowMessage(strMessage);
         return EJobResult::Failed;
+    }
+    try {
+        form.RecordSave({savePath, form.GetDataPath()});
+    } catch (const std::exception&) {
+        // The record only adds a question to a later save; this one has been written.
     }
     form.ShowMessage(strDone);
     return EJobResult::Completed;

@@ -169,6 +169,10 @@ void CUrlToolDlg::ChooseDataFile(const std::filesystem::path& path) {
         chosen.push_back(path);
     UpdateData(false); // changes nothing, as it always has (docs/BEHAVIOUR.md)
     SetDlgItemText(IDC_DATA_PATH, path.wstring());
+    // A save path the user has not edited follows the data file, so that one file's
+    // result is never saved under another's name; an edited one stays (docs/BEHAVIOUR.md).
+    if (!m_strDestFolder.empty() && GetDlgItemText(IDC_DEST_PATH) == m_strDestPath.native())
+        ComposeDestPath();
     EnableButton(IDC_LOAD);
 }
 
@@ -199,8 +203,12 @@ LRESULT CUrlToolDlg::OnDropFiles(WPARAM wParam, LPARAM) {
     return 0;
 }
 
-// The save path is composed here only, never when another data file is chosen
-// (docs/BEHAVIOUR.md).
+void CUrlToolDlg::ComposeDestPath() {
+    // The backslash is added even after a drive root, as it always has been.
+    m_strDestPath = m_strDestFolder + L"\\" + m_strDataName;
+    SetDlgItemText(IDC_DEST_PATH, m_strDestPath.wstring());
+}
+
 void CUrlToolDlg::OnBrowseDest() {
     BROWSEINFOW info{};
     const PIDLIST_ABSOLUTE pidl = UiSeams().pfnBrowseForFolder(&info);
@@ -217,8 +225,8 @@ void CUrlToolDlg::OnBrowseDest() {
     ::CoTaskMemFree(pidl);
     if (strFolder.empty())
         return; // not a file-system folder: nothing to save into
-    m_strDestPath = strFolder + L"\\" + m_strDataName;
-    SetDlgItemText(IDC_DEST_PATH, m_strDestPath.wstring());
+    m_strDestFolder = strFolder;
+    ComposeDestPath();
     EnableButton(IDC_CONVERT);
     EnableButton(IDC_DEDUP);
 }

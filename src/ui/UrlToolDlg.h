@@ -72,6 +72,8 @@ private:
     // "・・・" does, a shortcut by its target; a folder, a shortcut that cannot be
     // followed to an existing file, or nothing changes nothing.
     void ChooseDroppedFile(const std::filesystem::path& dropped);
+    // The save path from the save folder and the data file's name, into the field.
+    void ComposeDestPath();
     // Enables each button as the form's state and a running job allow.
     void UpdateButtons();
     // Enables a button of the form's steps, from any thread.
@@ -81,7 +83,8 @@ public:
     // The form state, in this order; the rest of it, the row figure, the data path and the
     // unique-URL collection among it, is the form's (m_form).
     int m_nRangeMin = 0;                 // always 0 (docs/BEHAVIOUR.md)
-    std::filesystem::path m_strDestPath; // written, never read (docs/BEHAVIOUR.md)
+    std::filesystem::path m_strDestPath; // the save path as last composed
+    std::wstring m_strDestFolder;        // the save folder chosen last, or empty
     std::wstring m_strDataName;
     CProgressCtrl m_progress;
     CListCtrl m_listOut;

@@ -31,6 +31,10 @@ const CListCtrl& CWindowForm::ListOf(ERowList list) const {
     return list == ERowList::In ? m_dlg.m_listIn : m_dlg.m_listOut;
 }
 
+void CWindowForm::RedrawRows(ERowList list) const {
+    ::InvalidateRect(ListOf(list).m_hWnd, nullptr, TRUE);
+}
+
 void CWindowForm::Reset() {
     EmptyInputForChoice();
     m_rowsOut.Free();
@@ -134,6 +138,7 @@ LRESULT CWindowForm::OnReplaceRows(WPARAM wParam, LPARAM lParam) {
     const ERowList list = static_cast<ERowList>(wParam);
     SFormState::ReplaceRows(list, std::move(*reinterpret_cast<CRowList*>(lParam)));
     ShowRowCount(list, true);
+    RedrawRows(list);
     return 0;
 }
 
@@ -141,6 +146,7 @@ LRESULT CWindowForm::OnTruncateRows(WPARAM wParam, LPARAM lParam) {
     const ERowList list = static_cast<ERowList>(wParam);
     Rows(list).Truncate(static_cast<std::size_t>(lParam));
     ShowRowCount(list, true);
+    RedrawRows(list);
     return 0;
 }
 
@@ -157,8 +163,7 @@ LRESULT CWindowForm::OnSetRowsCode(WPARAM wParam, LPARAM lParam) {
     } catch (const std::bad_alloc&) {
         return 1;
     }
-    // Rows already drawn were drawn by the old code.
-    ::InvalidateRect(ListOf(list).m_hWnd, nullptr, TRUE);
+    RedrawRows(list);
     return 0;
 }
 

@@ -83,6 +83,9 @@ private:
     LRESULT OnGetDispInfo(WPARAM wParam, LPARAM lParam);
 
     const CListCtrl& ListOf(ERowList list) const;
+    // Draws the whole list again: rows already drawn may now be others, or by another code,
+    // while the count, which alone makes the list view redraw, may be the same.
+    void RedrawRows(ERowList list) const;
 
     CUrlToolDlg& m_dlg;
     CLeadByteRule m_leadBytes = CLeadByteRule::System();

@@ -116,8 +116,8 @@ TEST(MainDialog, ConversionAndDuplicateAdjustment) {
     EXPECT_EQ(h.JobButtons(), (Buttons{false, false, false, false}));
 }
 
-// The save path is not composed again when another data file is chosen, so it may still
-// name an earlier one: a save over any data file chosen since the last Clear asks first.
+// A save path the user typed may name an earlier data file: a save over any data file
+// chosen since the last Clear asks first.
 // Until a load after a choice, or after a cancelled one, no job may save the rows of an
 // earlier file, or none, under any name.
 TEST(MainDialog, SavingOverAnyChosenDataFileAsksFirst) {
@@ -144,6 +144,7 @@ TEST(MainDialog, SavingOverAnyChosenDataFileAsksFirst) {
     }
     h.ChooseDataFile(dir / "G" / "B.txt");
     h.RunJob(IDC_LOAD);
+    ::SetWindowTextW(h.Item(IDC_DEST_PATH), (dir / "F" / "A.txt").c_str());
     for (int nButton : {IDC_DEDUP, IDC_CONVERT})
         EXPECT_EQ(h.RunJob(nButton), kAsked);
     EXPECT_EQ(ReadBytes(dir / "F" / "A.txt"), strA);
@@ -172,6 +173,113 @@ void Drop(const CDialogHarness& h, const std::vector<std::filesystem::path>& pat
     std::memcpy(pDrop + 1, names.data(), names.size() * sizeof(wchar_t));
     ::GlobalUnlock(hDrop);
     h.Send(WM_DROPFILES, reinterpret_cast<WPARAM>(hDrop));
+}
+
+// Records what a window has drawn since it was made, on the window's own thread; with what
+// waits to be drawn, that tells whether a part of it is drawn again, whenever the paint comes.
+class CPaintWatch {
+public:
+    explicit CPaintWatch(HWND hWnd) : m_hWnd(hWnd) {
+        WaitUntil([&] { return !::GetUpdateRect(m_hWnd, nullptr, FALSE); });
+        s_pCurrent = this;
+        m_pfnOld = reinterpret_cast<WNDPROC>(
+            ::SetWindowLongPtrW(m_hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&Proc)));
+    }
+    ~CPaintWatch() {
+        ::SetWindowLongPtrW(m_hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(m_pfnOld));
+        s_pCurrent = nullptr;
+    }
+    bool WillHaveDrawn(const RECT& part) {
+        RECT pending{};
+        ::GetUpdateRect(m_hWnd, &pending, FALSE);
+        std::lock_guard<std::mutex> lock(m_mutex);
+        RECT drawn{};
+        ::UnionRect(&drawn, &m_drawn, &pending);
+        RECT common{};
+        return ::IntersectRect(&common, &drawn, &part) != FALSE;
+    }
+
+private:
+    static LRESULT CALLBACK Proc(HWND hWnd, UINT nMsg, WPARAM wParam, LPARAM lParam) {
+        CPaintWatch& self = *s_pCurrent;
+        RECT update{};
+        if (nMsg == WM_PAINT && ::GetUpdateRect(hWnd, &update, FALSE)) {
+            std::lock_guard<std::mutex> lock(self.m_mutex);
+            ::UnionRect(&self.m_drawn, &self.m_drawn, &update);
+        }
+        return ::CallWindowProcW(self.m_pfnOld, hWnd, nMsg, wParam, lParam);
+    }
+    static inline CPaintWatch* s_pCurrent = nullptr;
+    HWND m_hWnd;
+    WNDPROC m_pfnOld = nullptr;
+    std::mutex m_mutex;
+    RECT m_drawn{};
+};
+
+// A save path the tool composed follows the data file chosen next, by "・・・" or a drop, so
+// that no job saves one file's rows under another's name; one the user edited stays, and a
+// save there over another data file's result asks first. The lower list shows what was
+// saved, also when a job leaves as many rows as it held.
+TEST(MainDialog, SavePathFollowsTheDataFile) {
+    CTempDir dir;
+    const std::string strA = "a/regist_pernad.cgi?q\r\nb/index.html\r\na/regist_pernad.cgi?q\r\n";
+    WriteBytes(dir / "a.txt", strA);
+    WriteBytes(dir / "b.txt", "b/regist_pernad.cgi?z\r\n");
+    CDialogHarness h;
+    int nRound = 0;
+    for (int nJob : {IDC_DEDUP, IDC_CONVERT}) {
+        for (bool bDrop : {false, true}) {
+            const auto out = dir / std::to_string(nRound++);
+            std::filesystem::create_directory(out);
+            h.Click(IDC_CLEAR);
+            h.ChooseDataFile(dir / "a.txt");
+            h.RunJob(IDC_LOAD);
+            h.ChooseFolder(out);
+            h.RunJob(nJob);
+            if (bDrop)
+                Drop(h, {dir / "b.txt"});
+            else
+                h.ChooseDataFile(dir / "b.txt");
+            EXPECT_EQ(h.Text(IDC_DEST_PATH), out.wstring() + L"\\b.txt");
+            h.RunJob(IDC_LOAD);
+            EXPECT_EQ(h.RunJob(nJob), BoxTexts{nJob == IDC_DEDUP ? kDedupDone : kConvertDone});
+            EXPECT_EQ(ReadBytes(out / "a.txt"), nJob == IDC_DEDUP
+                                                    ? "a/regist_pernad.cgi?q\r\nb/index.html\r\n"
+                                                    : CrLf({"a/" + kM, "a/" + kM}));
+            const std::string strB = nJob == IDC_DEDUP ? "b/regist_pernad.cgi?z\r\n"
+                                                       : CrLf({"a/" + kM, "a/" + kM, "b/" + kM});
+            EXPECT_EQ(ReadBytes(out / "b.txt"), strB);
+        }
+    }
+
+    // The user's own path stays when another file is chosen; a save there over the result
+    // of another data file asks first, and No keeps it.
+    const auto mine = dir / "0" / "mine.txt";
+    ::SetWindowTextW(h.Item(IDC_DEST_PATH), mine.c_str());
+    h.RunJob(IDC_DEDUP);
+    h.ChooseDataFile(dir / "a.txt");
+    EXPECT_EQ(h.Text(IDC_DEST_PATH), mine.wstring());
+    h.RunJob(IDC_LOAD);
+    for (int nJob : {IDC_DEDUP, IDC_CONVERT})
+        EXPECT_EQ(
+            h.RunJob(nJob),
+            BoxTexts{L"保存先には別のデータファイルの結果が保存されています。上書きしますか？\n" +
+                     mine.wstring()});
+    EXPECT_EQ(ReadBytes(mine), "b/regist_pernad.cgi?z\r\n");
+
+    // Two rows cut, then two rows kept: the list must draw the kept ones.
+    h.ChooseFolder(dir / "0");
+    h.Click(IDC_CLEAR);
+    h.ChooseDataFile(dir / "a.txt");
+    h.RunJob(IDC_LOAD);
+    h.ChooseFolder(dir / "0");
+    h.RunJob(IDC_CONVERT);
+    RECT firstRow{LVIR_BOUNDS, 0, 0, 0};
+    ::SendMessageW(h.Item(IDC_LIST_OUT), LVM_GETITEMRECT, 0, reinterpret_cast<LPARAM>(&firstRow));
+    CPaintWatch watch(h.Item(IDC_LIST_OUT));
+    h.RunJob(IDC_DEDUP);
+    ASSERT_EQ(h.ListCount(IDC_LIST_OUT), 2);
+    EXPECT_TRUE(watch.WillHaveDrawn(firstRow));
 }
 
 // A shortcut as Explorer saves one, through the shell's own interface.
