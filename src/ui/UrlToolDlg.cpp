@@ -38,6 +38,13 @@ template <UINT (*pfnJob)(LPVOID)> UINT JobWorker(LPVOID pForm) {
     return 0;
 }
 
+// Runs when the folder dialog has opened: selects the folder named by lpData.
+int CALLBACK SelectStartFolder(HWND hWnd, UINT nMsg, LPARAM, LPARAM lpData) {
+    if (nMsg == BFFM_INITIALIZED && lpData != 0)
+        ::SendMessageW(hWnd, BFFM_SETSELECTIONW, TRUE, lpData);
+    return 0;
+}
+
 } // namespace
 
 struct SUrlToolDlgMap {
@@ -210,7 +217,13 @@ void CUrlToolDlg::ComposeDestPath() {
 }
 
 void CUrlToolDlg::OnBrowseDest() {
+    // The tree opens where the user is: at the save folder chosen last in this run, else at
+    // the data file's folder, not at the desktop every time.
+    const std::wstring strStart =
+        m_strDestFolder.empty() ? m_form.m_strDataPath.parent_path().wstring() : m_strDestFolder;
     BROWSEINFOW info{};
+    info.lpfn = SelectStartFolder;
+    info.lParam = strStart.empty() ? 0 : reinterpret_cast<LPARAM>(strStart.c_str());
     const PIDLIST_ABSOLUTE pidl = UiSeams().pfnBrowseForFolder(&info);
     if (pidl == nullptr)
         return; // cancelled: the form stays as it was

@@ -64,7 +64,26 @@ BOOL WINAPI CDialogHarness::OpenSeam(LPOPENFILENAMEW pOfn) {
 
 // Wine's shell makes item lists, and paths from them, of MAX_PATH at most: a deeper folder
 // is answered by the item list of a parent short enough, and named by FolderNameSeam.
-PIDLIST_ABSOLUTE WINAPI CDialogHarness::FolderSeam(LPBROWSEINFOW) {
+PIDLIST_ABSOLUTE WINAPI CDialogHarness::FolderSeam(LPBROWSEINFOW pInfo) {
+    // The shell's dialog is told its first folder as it opens; a window of ours stands in for
+    // the dialog and keeps the folder.
+    s_pCurrent->m_folderOpenedAt.clear();
+    if (pInfo->lpfn != nullptr) {
+        static const ATOM kClass = [] {
+            WNDCLASSW wc{};
+            wc.lpfnWndProc = [](HWND hWnd, UINT nMsg, WPARAM wParam, LPARAM lParam) -> LRESULT {
+                if (nMsg == BFFM_SETSELECTIONW && wParam == TRUE)
+                    s_pCurrent->m_folderOpenedAt = reinterpret_cast<LPCWSTR>(lParam);
+                return ::DefWindowProcW(hWnd, nMsg, wParam, lParam);
+            };
+            wc.lpszClassName = L"KelvaneTestFolderDialog";
+            return ::RegisterClassW(&wc);
+        }();
+        const HWND hDialog = ::CreateWindowW(MAKEINTATOM(kClass), L"", 0, 0, 0, 0, 0, HWND_MESSAGE,
+                                             nullptr, nullptr, nullptr);
+        pInfo->lpfn(hDialog, BFFM_INITIALIZED, 0, pInfo->lParam);
+        ::DestroyWindow(hDialog);
+    }
     std::filesystem::path folder = s_pCurrent->m_folder;
     while (folder.native().size() >= MAX_PATH)
         folder = folder.parent_path();

@@ -81,6 +81,7 @@ public:
 
     std::filesystem::path m_openPath; // what the next file dialog answers; empty cancels
     std::filesystem::path m_folder;   // the same for the folder dialog
+    std::wstring m_folderOpenedAt;    // the folder the last folder dialog selected on opening
     std::atomic<bool> m_bFailThreads{false};
     // While set, each message box stays up until ReleaseOne lets it go.
     std::atomic<bool> m_bHoldBoxes{false};

@@ -66,7 +66,8 @@ TEST(MainDialog, ConversionAndDuplicateAdjustment) {
     EXPECT_EQ(h.ListText(IDC_LIST_IN, 2, 0), L"2");
     EXPECT_EQ(h.ListText(IDC_LIST_IN, 0), L"http://a.jp/テスト/regist_pernad.cgi?mode=new");
 
-    h.ChooseFolder({}); // cancelled: the form is unchanged
+    h.ChooseFolder({});                                  // cancelled: the form is unchanged
+    EXPECT_EQ(h.m_folderOpenedAt, dir.Path().wstring()); // the data file's folder at first
     EXPECT_EQ(h.Text(IDC_DEST_PATH), L"");
     EXPECT_EQ(h.JobButtons(), (Buttons{true, true, false, false}));
     h.ChooseFolder(dir / "out");
@@ -102,6 +103,7 @@ TEST(MainDialog, ConversionAndDuplicateAdjustment) {
     const auto deep = dir / std::string(150, 'a') / std::string(150, 'b');
     std::filesystem::create_directory(deep.parent_path());
     h.ChooseFolder(deep);
+    EXPECT_EQ(h.m_folderOpenedAt, (dir / "out").wstring()); // then the one chosen last
     EXPECT_EQ(h.Text(IDC_DEST_PATH), deep.wstring() + L"\\urls.txt");
 
     // An edited save path field is where the jobs write; an empty one stops them.
