@@ -61,11 +61,18 @@ struct SUrlToolDlgMap {
         OnMessage(WM_APP_ENABLE_BUTTON, &CUrlToolDlg::OnEnableButton),
         OnMessage(WM_APP_JOB_ENDED, &CUrlToolDlg::OnJobEnded),
         OnMessage(WM_DROPFILES, &CUrlToolDlg::OnDropFiles),
+        OnMessage(WM_DPICHANGED, &CUrlToolDlg::OnDpiChanged),
     };
 };
 
 CUrlToolDlg::CUrlToolDlg(CWnd* pParent) : CDialog(IDD_MAIN, pParent) {
     m_hIcon = ::LoadIconW(AfxGetResourceHandle(), MAKEINTRESOURCEW(IDR_MAINFRAME));
+}
+
+CUrlToolDlg::~CUrlToolDlg() {
+    for (const HICON hIcon : m_hDpiIcons)
+        if (hIcon != nullptr)
+            ::DestroyIcon(hIcon);
 }
 
 bool CUrlToolDlg::OnWndMsg(UINT nMsg, WPARAM wParam, LPARAM lParam, LRESULT& lResult) {
@@ -100,6 +107,7 @@ BOOL CUrlToolDlg::OnInitDialog() {
     }
     SendMessage(WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_hIcon));
     SendMessage(WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_hIcon));
+    m_nDpi = GetDpi();
     InitListColumns(m_listIn);
     InitListColumns(m_listOut);
     ResetForm();
@@ -113,11 +121,35 @@ BOOL CUrlToolDlg::OnInitDialog() {
     return TRUE;
 }
 
+namespace {
+// The columns' widths at 96 DPI, the look users have always had.
+constexpr int kNumberWidth = 30;
+constexpr int kUrlWidth = 510;
+// The room a list view keeps around a column's text.
+constexpr int kTextMargin = 12;
+} // namespace
+
 // "No," is the heading users have always seen (docs/BEHAVIOUR.md).
 void CUrlToolDlg::InitListColumns(const CListCtrl& list) const {
-    list.InsertColumn(0, L"No,", 30);
-    list.InsertColumn(1, L"URL", 510);
+    list.InsertColumn(0, L"No,", ::MulDiv(kNumberWidth, static_cast<int>(m_nDpi), 96));
+    list.InsertColumn(1, L"URL", ::MulDiv(kUrlWidth, static_cast<int>(m_nDpi), 96));
     list.SetExtendedStyle(LVS_EX_GRIDLINES | LVS_EX_FULLROWSELECT);
+}
+
+// A list view scales neither its columns with the display nor the number column with its
+// rows: 30 pixels show the numbers of a thousand rows and more as "1...", and with wider
+// digits than the system's usual font those of a hundred as "9...".
+void CUrlToolDlg::SizeListColumns(const CListCtrl& list) const {
+    const int nDpi = static_cast<int>(m_nDpi);
+    const std::size_t nRows = list.GetItemCount();
+    int nNumberWidth = ::MulDiv(kNumberWidth, nDpi, 96);
+    if (nRows > 0)
+        nNumberWidth = std::max(nNumberWidth, list.GetStringWidth(std::to_wstring(nRows - 1)) +
+                                                  ::MulDiv(kTextMargin, nDpi, 96));
+    if (list.GetColumnWidth(0) != nNumberWidth)
+        list.SetColumnWidth(0, nNumberWidth);
+    if (const int nUrlWidth = ::MulDiv(kUrlWidth, nDpi, 96); list.GetColumnWidth(1) != nUrlWidth)
+        list.SetColumnWidth(1, nUrlWidth);
 }
 
 void CUrlToolDlg::ResetForm() {
@@ -317,6 +349,33 @@ LRESULT CUrlToolDlg::OnJobEnded(WPARAM wParam, LPARAM) {
 }
 
 // ---- window chrome ----
+
+LRESULT CUrlToolDlg::OnDpiChanged(WPARAM wParam, LPARAM lParam) {
+    // Windows scales the dialog's controls and fonts itself, but not what is given in pixels.
+    m_nDpi = LOWORD(wParam);
+    const RECT& rect = *reinterpret_cast<const RECT*>(lParam);
+    ::SetWindowPos(m_hWnd, nullptr, rect.left, rect.top, rect.right - rect.left,
+                   rect.bottom - rect.top, SWP_NOZORDER | SWP_NOACTIVATE);
+    SizeListColumns(m_listIn);
+    SizeListColumns(m_listOut);
+    // The icons at the new size, drawn from the resource's images rather than stretched.
+    const int nDpi = static_cast<int>(m_nDpi);
+    const std::array<HICON, 2> hOld = m_hDpiIcons;
+    const int nSizes[] = {::MulDiv(32, nDpi, 96), ::MulDiv(16, nDpi, 96)}; // big, small
+    for (std::size_t i = 0; i < m_hDpiIcons.size(); ++i)
+        m_hDpiIcons[i] =
+            static_cast<HICON>(::LoadImageW(AfxGetResourceHandle(), MAKEINTRESOURCEW(IDR_MAINFRAME),
+                                            IMAGE_ICON, nSizes[i], nSizes[i], LR_DEFAULTCOLOR));
+    if (m_hDpiIcons[0] != nullptr)
+        m_hIcon = m_hDpiIcons[0];
+    SendMessage(WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_hIcon));
+    SendMessage(WM_SETICON, ICON_SMALL,
+                reinterpret_cast<LPARAM>(m_hDpiIcons[1] != nullptr ? m_hDpiIcons[1] : m_hIcon));
+    for (const HICON hIcon : hOld)
+        if (hIcon != nullptr)
+            ::DestroyIcon(hIcon);
+    return 0;
+}
 
 LRESULT CUrlToolDlg::OnSysCommand(WPARAM wParam, LPARAM) {
     if ((wParam & 0xFFF0) == IDM_ABOUTBOX) {

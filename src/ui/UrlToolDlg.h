@@ -20,6 +20,7 @@
 class CUrlToolDlg : public CDialog {
 public:
     explicit CUrlToolDlg(CWnd* pParent = nullptr);
+    ~CUrlToolDlg() override;
 
     // The button of each job of kJobs, in its order.
     static constexpr int kJobButtons[] = {IDC_LOAD, IDC_CONVERT, IDC_DEDUP};
@@ -37,6 +38,9 @@ public:
     void ResetProgress() { m_progress.SetPos(0); }
     void SetProgressRange(int nMax);
     bool IsJobRunning() const { return m_bJobRunning; }
+    // Gives a list's columns their widths at the window's DPI: the number column wide
+    // enough for the list's largest number.
+    void SizeListColumns(const CListCtrl& list) const;
 
     // Handlers, each run on the dialog's thread when its button is clicked.
     void OnBrowseData();
@@ -60,6 +64,8 @@ private:
     LRESULT OnQueryDragIcon(WPARAM wParam, LPARAM lParam);
     // Runs when files are dropped on the window from Explorer.
     LRESULT OnDropFiles(WPARAM wParam, LPARAM lParam);
+    // Runs when the window has moved to a display of another scale, or the scale changed.
+    LRESULT OnDpiChanged(WPARAM wParam, LPARAM lParam);
     // Run when a worker enables a button, and when its job has ended (WorkerMessages.h).
     LRESULT OnEnableButton(WPARAM wParam, LPARAM lParam);
     LRESULT OnJobEnded(WPARAM wParam, LPARAM lParam);
@@ -90,6 +96,9 @@ public:
     CListCtrl m_listOut;
     CListCtrl m_listIn;
     HICON m_hIcon = nullptr;
+    // The icons loaded for a DPI other than the system's, owned by the dialog; or none.
+    std::array<HICON, 2> m_hDpiIcons{};
+    UINT m_nDpi = 96; // of the display the window is on
     // The file named on the command line, chosen when the dialog opens.
     std::filesystem::path m_strStartPath;
     // What the workers drive; handed to them as their argument.

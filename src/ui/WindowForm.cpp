@@ -197,8 +197,10 @@ LRESULT CWindowForm::OnGetDispInfo(WPARAM, LPARAM lParam) {
 void CWindowForm::ShowRowCount(ERowList list, bool bScrollToEnd) {
     const std::size_t nList = static_cast<std::size_t>(list);
     const std::size_t nCount = Rows(list).Count();
-    if (nCount != ListOf(list).GetItemCount())
+    if (nCount != ListOf(list).GetItemCount()) {
         ListOf(list).SetItemCount(nCount);
+        m_dlg.SizeListColumns(ListOf(list));
+    }
     // Scrolling redraws the list and its scroll bar, which under some systems takes as
     // long again as the count; as a message of its own it lets the window answer between.
     if (bScrollToEnd && nCount > 0 && !m_bScrollPending[nList]) {

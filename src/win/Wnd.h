@@ -26,6 +26,9 @@ public:
     }
     // From any thread: the text is fetched by a message to the control's own thread.
     std::wstring GetDlgItemText(int nId) const;
+    // The dots per inch of the display the window is on; the system's where the system
+    // cannot tell one display from another.
+    UINT GetDpi() const;
 };
 
 class CListCtrl : public CWnd {
@@ -41,6 +44,17 @@ public:
     }
     std::size_t GetItemCount() const {
         return static_cast<std::size_t>(SendMessage(LVM_GETITEMCOUNT));
+    }
+    int GetColumnWidth(int nCol) const {
+        return static_cast<int>(SendMessage(LVM_GETCOLUMNWIDTH, static_cast<WPARAM>(nCol)));
+    }
+    void SetColumnWidth(int nCol, int nWidth) const {
+        SendMessage(LVM_SETCOLUMNWIDTH, static_cast<WPARAM>(nCol), MAKELPARAM(nWidth, 0));
+    }
+    // The width of a text in the list's font.
+    int GetStringWidth(const std::wstring& str) const {
+        return static_cast<int>(
+            SendMessage(LVM_GETSTRINGWIDTHW, 0, reinterpret_cast<LPARAM>(str.c_str())));
     }
     void EnsureVisible(int nItem, bool bPartialOk) const {
         SendMessage(LVM_ENSUREVISIBLE, static_cast<WPARAM>(nItem), bPartialOk ? TRUE : FALSE);

@@ -218,6 +218,55 @@ private:
     RECT m_drawn{};
 };
 
+// The columns have their widths of 96 DPI scaled to the window's display, and again when
+// it moves to another; the number column widens once the numbers need it, keeping the room
+// that "999" has in its 30 pixels, and is never narrower than those.
+TEST(MainDialog, ListColumnsFollowTheScaleAndTheRows) {
+    CTempDir dir;
+    CDialogHarness h;
+    const HWND hIn = h.Item(IDC_LIST_IN);
+    auto widths = [&](int nId) {
+        return std::pair{ListView_GetColumnWidth(h.Item(nId), 0),
+                         ListView_GetColumnWidth(h.Item(nId), 1)};
+    };
+    const struct {
+        UINT nDpi;
+        std::pair<int, int> widths;
+    } scales[] = {{96, {30, 510}}, {144, {45, 765}}, {192, {60, 1020}}, {96, {30, 510}}};
+    for (const auto& scale : scales) {
+        RECT rect{};
+        ::GetWindowRect(h.Dlg(), &rect);
+        if (scale.nDpi != 96 || &scale != scales) // the first is the display's own
+            h.Send(WM_DPICHANGED, MAKEWPARAM(scale.nDpi, scale.nDpi),
+                   reinterpret_cast<LPARAM>(&rect));
+        for (int nId : {IDC_LIST_IN, IDC_LIST_OUT})
+            EXPECT_EQ(widths(nId), scale.widths) << scale.nDpi;
+    }
+
+    // A number shows whole where the column holds its text and the 12 pixels a list view
+    // keeps around it.
+    std::string strRows;
+    for (int i = 0; i < 1000000; ++i)
+        strRows += "u\r\n";
+    const struct {
+        std::size_t nRows;
+        const wchar_t* largest;
+    } loads[] = {{10, L"9"}, {1000, L"999"}, {1000000, L"999999"}};
+    for (const auto& load : loads) {
+        WriteBytes(dir / "urls.txt", std::string_view(strRows).substr(0, load.nRows * 3));
+        h.ChooseDataFile(dir / "urls.txt");
+        h.RunJob(IDC_LOAD);
+        const int nWidth = ListView_GetColumnWidth(hIn, 0);
+        EXPECT_GE(nWidth, 30);
+        EXPECT_GE(nWidth, ListView_GetStringWidth(hIn, load.largest) + 12) << load.nRows;
+        if (load.nRows == 10) {
+            EXPECT_EQ(nWidth, 30);
+        }
+    }
+    h.Click(IDC_CLEAR);
+    EXPECT_EQ(ListView_GetColumnWidth(hIn, 0), 30);
+}
+
 // A save path the tool composed follows the data file chosen next, by "・・・" or a drop, so
 // that no job saves one file's rows under another's name; one the user edited stays, and a
 // save there over another data file's result asks first. The lower list shows what was
