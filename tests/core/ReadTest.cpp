@@ -33,6 +33,10 @@ TEST(Read, RowsAndCodeFromTheBytes) {
         strLe[i] = 'y';
     const std::string strLe32 = strLe.substr(0, 32) + std::string(32, 'y');
     const std::string strNul("\x83\x65\0a", 4); // a Shift-JIS row with one NUL byte
+    // Valid UTF-8 with a character beyond ASCII all through the reader's first block.
+    const std::string strBlock = kRei + std::string((128 << 10) - 3, 'u');
+    const std::string strSjis2 = strBlock + "\x83\x65" + strBlock; // テ in the second block
+    const std::string strSjisLast = strBlock + strBlock + "\x83\x65";
     const struct {
         const char* name;
         std::string in;
@@ -63,6 +67,9 @@ TEST(Read, RowsAndCodeFromTheBytes) {
         {.name = "utf-16 in the first 64 bytes", .in = strLe + "yy", .utf16 = true},
         {.name = "utf-16 in the first 32 bytes", .in = strLe32, .rows = {strLe32}},
         {.name = "ansi, utf-16", .in = "\xFF\xFE" + strLe, .rule = R::Ansi, .utf16 = true},
+        {.name = "utf-16 be mark", .in = "\xFE\xFF" + strLe.substr(1), .utf16 = true},
+        {.name = "sjis in the second block", .in = strSjis2, .rows = {strSjis2}},
+        {.name = "sjis in the last block", .in = strSjisLast + "\n", .rows = {strSjisLast}},
         {.name = "one nul in a shift-jis row", .in = strNul + "\n", .rows = {strNul}},
     };
     // Chunks of 1 and 2 bytes put every CR LF pair, mark and character across reads.
