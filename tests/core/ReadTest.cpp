@@ -33,6 +33,10 @@ TEST(Read, RowsAndCodeFromTheBytes) {
         strLe[i] = 'y';
     const std::string strLe32 = strLe.substr(0, 32) + std::string(32, 'y');
     const std::string strNul("\x83\x65\0a", 4); // a Shift-JIS row with one NUL byte
+    // Valid UTF-8 with a character beyond ASCII all through the reader's first block.
+    const std::string strBlock = kRei + std::string((128 << 10) - 3, 'u');
+    const std::string strSjis2 = strBlock + "\x83\x65" + strBlock; // テ in the second block
+    const std::string strSjisLast = strBlock + strBlock + "\x83\x65";
     const struct {
         const char* name;
         std::string in;
@@ -63,6 +67,9 @@ TEST(Read, RowsAndCodeFromTheBytes) {
         {.name = "utf-16 in the first 64 bytes", .in = strLe + "yy", .utf16 = true},
         {.name = "utf-16 in the first 32 bytes", .in = strLe32, .rows = {strLe32}},
         {.name = "ansi, utf-16", .in = "\xFF\xFE" + strLe, .rule = R::Ansi, .utf16 = true},
+        {.name = "utf-16 be mark", .in = "\xFE\xFF" + strLe.substr(1), .utf16 = true},
+        {.name = "sjis in the second block", .in = strSjis2, .rows = {strSjis2}},
+        {.name = "sjis in the last block", .in = strSjisLast + "\n", .rows = {strSjisLast}},
         {.name = "one nul in a shift-jis row", .in = strNul + "\n", .rows = {strNul}},
     };
     // Chunks of 1 and 2 bytes put every CR LF pair, mark and character across reads.
@@ -138,9 +145,10 @@ TEST(Read, MixedListsAreSavedAsUtf8) {
         form.m_rowsIn.Clear(); // the data-file dialog empties the input list
         return RunLoadJob(form);
     };
-    const std::string strTe = "\x83\x65/" + kM;  // テ in Shift-JIS
-    const std::string strBad = "\x82\x20/" + kM; // a lead byte before a space
-    load(kBom);                                  // no row: both jobs save the mark alone
+    const std::string strTe = "\x83\x65/" + kM;      // テ in Shift-JIS
+    const std::string strTe8 = "\xE3\x83\x86/" + kM; // the same in UTF-8
+    const std::string strBad = "\x82\x20/" + kM;     // a lead byte before a space
+    load(kBom);                                      // no row: both jobs save the mark alone
     EXPECT_EQ(RunConvertJob(form), EJobResult::Completed);
     EXPECT_EQ(ReadBytes(dir / "out.txt"), kBom);
     EXPECT_EQ(RunDedupJob(form), EJobResult::Completed);
@@ -152,7 +160,7 @@ TEST(Read, MixedListsAreSavedAsUtf8) {
     RunConvertJob(form);
     const CRowList& out = form.m_rowsOut;
     ASSERT_EQ(out.Count(), 3u);
-    const std::string strMixed = kBom + CrLf({"a/" + kM, "\xE3\x83\x86/" + kM, kRei + kM});
+    const std::string strMixed = kBom + CrLf({"a/" + kM, strTe8, kRei + kM});
     EXPECT_EQ(ReadBytes(dir / "out.txt"), strMixed);
     // The mark follows the rows saved, not the file loaded last.
     load("");
@@ -170,12 +178,19 @@ TEST(Read, MixedListsAreSavedAsUtf8) {
     EXPECT_EQ(ReadBytes(dir / "out.txt"), strMixed);
     EXPECT_EQ(Snapshot(dir.Path()).size(), 4u); // three data files and the save file
 
-    // Input rows of two loads: the kept rows, known only after the search, are UTF-8 too.
-    load(kBom + kRei + "\n" + kRei + "\n");
-    WriteBytes(form.m_strDataPath, strTe + "\na\n");
-    RunLoadJob(form); // appended, as a load always is
-    EXPECT_EQ(RunDedupJob(form), EJobResult::Completed);
-    EXPECT_EQ(ReadBytes(dir / "out.txt"), kBom + CrLf({kRei, "\xE3\x83\x86/" + kM, "a"}));
+    // Input rows of two loads, either code first: the kept rows, known only after the
+    // search, are UTF-8 too. A row and its twin in the other code differ by their bytes.
+    const std::string loads[][3] = {
+        {kBom + kRei + "\n" + kRei + "\n", strTe + "\na\n", kBom + CrLf({kRei, strTe8, "a"})},
+        {strTe + "\na\n", strTe8 + "\na\n", CrLf({strTe8, "a", strTe8})},
+    };
+    for (const auto& [first, second, saved] : loads) {
+        load(first);
+        WriteBytes(form.m_strDataPath, second);
+        RunLoadJob(form); // appended, as a load always is
+        EXPECT_EQ(RunDedupJob(form), EJobResult::Completed);
+        EXPECT_EQ(ReadBytes(dir / "out.txt"), saved);
+    }
 }
 
 // Output rows lie in the bytes their input rows were read into: they outlive the input

@@ -7,6 +7,7 @@
 #include "data/MemoryForm.h"
 #include "data/PodArray.h"
 #include "data/SaveFile.h"
+#include "data/Texts.h"
 #include "jobs/Jobs.h"
 
 #include <gtest/gtest.h>
@@ -243,6 +244,27 @@ TEST(SaveFaults, BackupHeldAfterTheReplace) {
     EXPECT_TRUE(Save(dir / "out.txt", {"new"}));
     EXPECT_EQ(g_nBackupHeld, 0);
     EXPECT_EQ(Snapshot(dir.Path()), (Files{{"out.txt", "new\r\n"}}));
+}
+
+// The system has moved the old file to the backup name and then cannot put the new one in
+// its place, as ReplaceFileW may fail half-way: the old file must stand again.
+BOOL WINAPI MoveAsideAndFail(LPCWSTR pszOld, LPCWSTR, LPCWSTR pszBackup, DWORD, LPVOID, LPVOID) {
+    ::MoveFileExW(pszOld, pszBackup, 0);
+    ::SetLastError(ERROR_UNABLE_TO_MOVE_REPLACEMENT_2);
+    return FALSE;
+}
+
+TEST(SaveFaults, OldFilePutBackWhenTheNewCannotTakeItsPlace) {
+    const SFileSeamsGuard guard{
+        std::exchange(FileSeams(), {MoveAsideAndFail, MoveFileExW, DeleteFileW})};
+    CTempDir dir;
+    WriteBytes(dir / "out.txt", "old\r\n");
+    CMemoryForm form;
+    form.m_strSavePath = dir / "out.txt";
+    EXPECT_EQ(RunDedupJob(form), EJobResult::Failed);
+    EXPECT_EQ(form.m_messages,
+              Messages{std::string(texts::kSaveFailed) + "\n" + PathToUtf8(dir / "out.txt")});
+    EXPECT_EQ(Snapshot(dir.Path()), (Files{{"out.txt", "old\r\n"}}));
 }
 #endif
 
