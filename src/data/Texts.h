@@ -30,6 +30,9 @@ inline constexpr char kOldContentKept[] = "元の内容は次のファイルに�
 inline constexpr char kRowNotUtf8[] =
     "UTF-8 に変換できない文字を含む行があるため、保存しませんでした。";
 
+// The lists' rows could not be put on the clipboard.
+inline constexpr char kCopyFailed[] = "クリップボードにコピーできませんでした。";
+
 inline constexpr char kOutOfMemory[] = "メモリが不足しているため、処理を中止しました。";
 // Followed by a line break and the data file at risk.
 inline constexpr char kOverwriteDataFile[] = "保存先がデータファイルと同じです。上書きしますか？";

@@ -13,6 +13,7 @@
 #include <commdlg.h>
 #include <shellapi.h>
 #include <shlobj.h>
+#include <windowsx.h>
 
 #include <algorithm>
 #include <iterator>
@@ -62,6 +63,9 @@ struct SUrlToolDlgMap {
         OnMessage(WM_APP_JOB_ENDED, &CUrlToolDlg::OnJobEnded),
         OnMessage(WM_DROPFILES, &CUrlToolDlg::OnDropFiles),
         OnMessage(WM_DPICHANGED, &CUrlToolDlg::OnDpiChanged),
+        OnNotify(LVN_KEYDOWN, IDC_LIST_IN, &CUrlToolDlg::OnListKeyDown),
+        OnNotify(LVN_KEYDOWN, IDC_LIST_OUT, &CUrlToolDlg::OnListKeyDown),
+        OnMessage(WM_CONTEXTMENU, &CUrlToolDlg::OnContextMenu),
     };
 };
 
@@ -274,6 +278,57 @@ void CUrlToolDlg::OnBrowseDest() {
     ComposeDestPath();
     EnableButton(IDC_CONVERT);
     EnableButton(IDC_DEDUP);
+}
+
+// ---- copying rows ----
+
+std::optional<ERowList> CUrlToolDlg::ListOfWindow(HWND hWnd) const {
+    if (hWnd == m_listIn.m_hWnd)
+        return ERowList::In;
+    if (hWnd == m_listOut.m_hWnd)
+        return ERowList::Out;
+    return std::nullopt;
+}
+
+LRESULT CUrlToolDlg::OnListKeyDown(WPARAM, LPARAM lParam) {
+    const NMLVKEYDOWN& key = *reinterpret_cast<const NMLVKEYDOWN*>(lParam);
+    const std::optional<ERowList> list = ListOfWindow(key.hdr.hwndFrom);
+    if (!list || ::GetKeyState(VK_CONTROL) >= 0)
+        return 0;
+    if (key.wVKey == 'A')
+        (*list == ERowList::In ? m_listIn : m_listOut).SelectAll();
+    else if (key.wVKey == 'C')
+        m_form.CopySelectedRows(*list);
+    return 0;
+}
+
+LRESULT CUrlToolDlg::OnContextMenu(WPARAM wParam, LPARAM lParam) {
+    const HWND hList = reinterpret_cast<HWND>(wParam);
+    const std::optional<ERowList> list = ListOfWindow(hList);
+    if (!list) {
+        Default();
+        return 0;
+    }
+    const CListCtrl& view = *list == ERowList::In ? m_listIn : m_listOut;
+    POINT at{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+    if (lParam == -1) { // from the keyboard: at the list's top left corner
+        at = {};
+        ::ClientToScreen(hList, &at);
+    }
+    const HMENU hMenus = ::LoadMenuW(AfxGetResourceHandle(), MAKEINTRESOURCEW(IDR_LIST_MENU));
+    if (hMenus == nullptr)
+        return 0;
+    const HMENU hMenu = ::GetSubMenu(hMenus, 0);
+    ::EnableMenuItem(hMenu, IDM_COPY,
+                     MF_BYCOMMAND | (view.GetSelectedCount() == 0 ? MF_GRAYED : MF_ENABLED));
+    const UINT nCommand = static_cast<UINT>(UiSeams().pfnTrackPopupMenu(
+        hMenu, TPM_RETURNCMD | TPM_RIGHTBUTTON, at.x, at.y, 0, m_hWnd, nullptr));
+    ::DestroyMenu(hMenus);
+    if (nCommand == IDM_COPY)
+        m_form.CopySelectedRows(*list);
+    else if (nCommand == IDM_SELECT_ALL)
+        view.SelectAll();
+    return 0;
 }
 
 // ---- jobs ----

@@ -14,6 +14,7 @@
 #include <array>
 #include <filesystem>
 #include <iterator>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -64,6 +65,11 @@ private:
     LRESULT OnQueryDragIcon(WPARAM wParam, LPARAM lParam);
     // Runs when files are dropped on the window from Explorer.
     LRESULT OnDropFiles(WPARAM wParam, LPARAM lParam);
+    // Run when a key is pressed in a list, and when a list's context menu is asked for (a
+    // right click, Shift+F10 or the menu key): Ctrl+A selects every row, Ctrl+C copies the
+    // selected ones. A job may run meanwhile: the lists are the dialog's thread's.
+    LRESULT OnListKeyDown(WPARAM wParam, LPARAM lParam);
+    LRESULT OnContextMenu(WPARAM wParam, LPARAM lParam);
     // Runs when the window has moved to a display of another scale, or the scale changed.
     LRESULT OnDpiChanged(WPARAM wParam, LPARAM lParam);
     // Run when a worker enables a button, and when its job has ended (WorkerMessages.h).
@@ -78,6 +84,8 @@ private:
     // "・・・" does, a shortcut by its target; a folder, a shortcut that cannot be
     // followed to an existing file, or nothing changes nothing.
     void ChooseDroppedFile(const std::filesystem::path& dropped);
+    // The list of a list view's window, or nothing for another window.
+    std::optional<ERowList> ListOfWindow(HWND hWnd) const;
     // The save path from the save folder and the data file's name, into the field.
     void ComposeDestPath();
     // Enables each button as the form's state and a running job allow.

@@ -2,13 +2,35 @@
 
 #include "UrlToolDlg.h"
 #include "WorkerMessages.h"
+#include "data/Texts.h"
 #include "res/resource.h"
 #include "win/App.h"
 #include "win/Text.h"
 
+#include <algorithm>
+#include <climits>
+#include <cstdint>
 #include <cwchar>
 #include <new>
 #include <utility>
+
+namespace {
+// The code page a row is drawn and copied by: its data file's.
+UINT CodePageOf(ETextCode code) {
+    return IsUtf8(code) ? CP_UTF8 : CP_ACP;
+}
+
+// Converts a row into at most nMax UTF-16 units at pOut, which never takes more units than
+// the row has bytes; returns how many it wrote.
+std::size_t RowToWide(std::string_view row, ETextCode code, wchar_t* pOut, std::size_t nMax) {
+    const int nIn = static_cast<int>(std::min<std::size_t>(row.size(), INT_MAX));
+    const int nOut = static_cast<int>(std::min<std::size_t>(nMax, INT_MAX));
+    if (nIn == 0 || nOut == 0)
+        return 0;
+    const int nWritten = ::MultiByteToWideChar(CodePageOf(code), 0, row.data(), nIn, pOut, nOut);
+    return nWritten > 0 ? static_cast<std::size_t>(nWritten) : 0;
+}
+} // namespace
 
 struct SWindowFormMap {
     static constexpr SMessageMapEntry<CWindowForm> kMap[] = {
@@ -183,13 +205,9 @@ LRESULT CWindowForm::OnGetDispInfo(WPARAM, LPARAM lParam) {
         // Only what fits is converted, by the code of the row's data file: a row is drawn,
         // never changed.
         const std::size_t nRow = static_cast<std::size_t>(item.iItem);
-        const std::string_view row = rows.Row(nRow);
-        const std::string_view shown = row.substr(0, static_cast<std::size_t>(item.cchTextMax) - 1);
-        const UINT nCodePage = IsUtf8(rows.CodeOf(nRow)) ? CP_UTF8 : CP_ACP;
-        const int nWritten =
-            ::MultiByteToWideChar(nCodePage, 0, shown.data(), static_cast<int>(shown.size()),
-                                  item.pszText, item.cchTextMax - 1);
-        item.pszText[nWritten > 0 ? nWritten : 0] = L'\0';
+        const std::size_t nMax = static_cast<std::size_t>(item.cchTextMax) - 1;
+        const std::string_view shown = rows.Row(nRow).substr(0, nMax);
+        item.pszText[RowToWide(shown, rows.CodeOf(nRow), item.pszText, nMax)] = L'\0';
     }
     return 0;
 }
@@ -216,4 +234,64 @@ LRESULT CWindowForm::OnScrollToEnd(WPARAM wParam, LPARAM) {
     if (nCount > 0)
         ListOf(list).EnsureVisible(static_cast<int>(nCount - 1), true);
     return 0;
+}
+
+// ---- copying rows ----
+
+HGLOBAL CWindowForm::SelectedText(ERowList list) {
+    const CListCtrl& view = ListOf(list);
+    const CRowList& rows = Rows(list);
+    // Every row is selected after Ctrl+A: the list view is not asked a million times.
+    const bool bAll = view.GetSelectedCount() == rows.Count();
+    auto forEachSelected = [&](auto fn) {
+        if (bAll) {
+            for (std::size_t i = 0; i < rows.Count(); ++i)
+                fn(i);
+        } else {
+            for (int i = view.GetNextSelected(-1); i >= 0 && std::size_t(i) < rows.Count();
+                 i = view.GetNextSelected(i))
+                fn(static_cast<std::size_t>(i));
+        }
+    };
+    // A row never needs more UTF-16 units than it has bytes.
+    std::size_t nUnits = 1;
+    forEachSelected([&](std::size_t i) { nUnits += rows.Row(i).size() + 2; });
+    if (nUnits > SIZE_MAX / sizeof(wchar_t))
+        return nullptr;
+    const HGLOBAL hText = ::GlobalAlloc(GMEM_MOVEABLE, nUnits * sizeof(wchar_t));
+    if (hText == nullptr)
+        return nullptr;
+    wchar_t* pText = static_cast<wchar_t*>(::GlobalLock(hText));
+    std::size_t nAt = 0;
+    forEachSelected([&](std::size_t i) {
+        nAt += RowToWide(rows.Row(i), rows.CodeOf(i), pText + nAt, nUnits - 3 - nAt);
+        pText[nAt++] = L'\r';
+        pText[nAt++] = L'\n';
+    });
+    pText[nAt] = L'\0';
+    ::GlobalUnlock(hText);
+    return hText;
+}
+
+void CWindowForm::CopySelectedRows(ERowList list) {
+    if (ListOf(list).GetSelectedCount() == 0)
+        return;
+    const HGLOBAL hText = SelectedText(list);
+    if (hText == nullptr) {
+        AfxMessageBox(texts::kOutOfMemory);
+        return;
+    }
+    // Another program may hold the clipboard for a moment.
+    bool bOpen = false;
+    for (int nTry = 0; nTry < 5 && !(bOpen = ::OpenClipboard(m_dlg.m_hWnd) != FALSE); ++nTry)
+        ::Sleep(20);
+    // Emptied only once it is open, and the text is ready: a failure before leaves it as it was.
+    const bool bCopied =
+        bOpen && ::EmptyClipboard() && ::SetClipboardData(CF_UNICODETEXT, hText) != nullptr;
+    if (bOpen)
+        ::CloseClipboard();
+    if (!bCopied) {
+        ::GlobalFree(hText); // the clipboard owns it only once it took it
+        AfxMessageBox(texts::kCopyFailed);
+    }
 }

@@ -61,6 +61,10 @@ public:
     void ShowPendingProgress();
     // Empties both lists and the state of the last load, as the form's reset does.
     void Reset();
+    // Puts the selected rows of a list on the clipboard as Unicode text, each row converted
+    // by its own code and followed by CR LF; says so when memory or the clipboard fails,
+    // and leaves the clipboard as it was. Nothing selected copies nothing.
+    void CopySelectedRows(ERowList list);
     // Empties the input list as choosing a data file does, the choice confirmed or not:
     // until a load completes, the jobs have no rows of the file chosen to work on.
     void EmptyInputForChoice();
@@ -83,6 +87,9 @@ private:
     LRESULT OnGetDispInfo(WPARAM wParam, LPARAM lParam);
 
     const CListCtrl& ListOf(ERowList list) const;
+    // The selected rows' text for the clipboard, in movable global memory; null when
+    // memory runs out.
+    HGLOBAL SelectedText(ERowList list);
     // Draws the whole list again: rows already drawn may now be others, or by another code,
     // while the count, which alone makes the list view redraw, may be the same.
     void RedrawRows(ERowList list) const;

@@ -3,7 +3,7 @@
 #include <commdlg.h>
 
 SUiSeams& UiSeams() {
-    static SUiSeams seams{MessageBoxW, GetOpenFileNameW, SHBrowseForFolderW, SHGetNameFromIDList,
-                          CreateThread};
+    static SUiSeams seams{MessageBoxW,         GetOpenFileNameW, SHBrowseForFolderW,
+                          SHGetNameFromIDList, CreateThread,     TrackPopupMenu};
     return seams;
 }

@@ -56,6 +56,19 @@ public:
         return static_cast<int>(
             SendMessage(LVM_GETSTRINGWIDTHW, 0, reinterpret_cast<LPARAM>(str.c_str())));
     }
+    std::size_t GetSelectedCount() const {
+        return static_cast<std::size_t>(SendMessage(LVM_GETSELECTEDCOUNT));
+    }
+    // The first selected row after nItem (-1: from the start), or -1.
+    int GetNextSelected(int nItem) const {
+        return static_cast<int>(
+            SendMessage(LVM_GETNEXTITEM, static_cast<WPARAM>(nItem), LVNI_SELECTED));
+    }
+    void SelectAll() const {
+        LVITEMW item{};
+        item.stateMask = item.state = LVIS_SELECTED;
+        SendMessage(LVM_SETITEMSTATE, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&item));
+    }
     void EnsureVisible(int nItem, bool bPartialOk) const {
         SendMessage(LVM_ENSUREVISIBLE, static_cast<WPARAM>(nItem), bPartialOk ? TRUE : FALSE);
     }

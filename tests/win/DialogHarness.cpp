@@ -15,7 +15,8 @@ CDialogHarness* CDialogHarness::s_pCurrent = nullptr;
 
 CDialogHarness::CDialogHarness() : m_savedSeams(UiSeams()) {
     s_pCurrent = this;
-    UiSeams() = SUiSeams{MessageBoxSeam, OpenSeam, FolderSeam, FolderNameSeam, CreateThreadSeam};
+    UiSeams() =
+        SUiSeams{MessageBoxSeam, OpenSeam, FolderSeam, FolderNameSeam, CreateThreadSeam, MenuSeam};
     std::atomic<bool> bCreated{false};
     m_thread = std::thread([this, &bCreated] {
         CUrlToolDlg dlg;
@@ -107,4 +108,15 @@ HANDLE WINAPI CDialogHarness::CreateThreadSeam(LPSECURITY_ATTRIBUTES pSecurity, 
     if (s_pCurrent->m_bFailThreads)
         return nullptr;
     return ::CreateThread(pSecurity, nStack, pfn, pParam, dwFlags, pId);
+}
+
+BOOL WINAPI CDialogHarness::MenuSeam(HMENU hMenu, UINT, int, int, int, HWND, const RECT*) {
+    s_pCurrent->m_menuItems.clear();
+    for (int i = 0; i < ::GetMenuItemCount(hMenu); ++i) {
+        wchar_t szItem[128] = L"";
+        ::GetMenuStringW(hMenu, static_cast<UINT>(i), szItem, 128, MF_BYPOSITION);
+        const bool bGrayed = ::GetMenuState(hMenu, static_cast<UINT>(i), MF_BYPOSITION) & MF_GRAYED;
+        s_pCurrent->m_menuItems.push_back((bGrayed ? L"!" : L"") + std::wstring(szItem));
+    }
+    return static_cast<BOOL>(s_pCurrent->m_nMenuChoice);
 }

@@ -82,6 +82,10 @@ public:
     std::filesystem::path m_openPath; // what the next file dialog answers; empty cancels
     std::filesystem::path m_folder;   // the same for the folder dialog
     std::wstring m_folderOpenedAt;    // the folder the last folder dialog selected on opening
+    // The items of the last context menu, "!" before a grayed one, and the command the next
+    // is answered with; 0 dismisses it.
+    std::vector<std::wstring> m_menuItems;
+    UINT m_nMenuChoice = 0;
     std::atomic<bool> m_bFailThreads{false};
     // While set, each message box stays up until ReleaseOne lets it go.
     std::atomic<bool> m_bHoldBoxes{false};
@@ -101,6 +105,7 @@ private:
     static BOOL WINAPI OpenSeam(LPOPENFILENAMEW);
     static PIDLIST_ABSOLUTE WINAPI FolderSeam(LPBROWSEINFOW);
     static HRESULT WINAPI FolderNameSeam(PCIDLIST_ABSOLUTE, SIGDN, PWSTR*);
+    static BOOL WINAPI MenuSeam(HMENU, UINT, int, int, int, HWND, const RECT*);
     static HANDLE WINAPI CreateThreadSeam(LPSECURITY_ATTRIBUTES, SIZE_T, LPTHREAD_START_ROUTINE,
                                           LPVOID, DWORD, LPDWORD);
 

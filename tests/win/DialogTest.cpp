@@ -387,6 +387,88 @@ TEST(MainDialog, DroppedFilesAndUtf8Rows) {
     EXPECT_EQ(h.ListText(IDC_LIST_OUT, 1), L"h/例/regist_pernad.cgi");
 }
 
+std::wstring ClipboardText() {
+    std::wstring text;
+    if (!WaitUntil([] { return ::OpenClipboard(nullptr) != FALSE; }))
+        return L"(not open)";
+    if (const HANDLE hText = ::GetClipboardData(CF_UNICODETEXT)) {
+        text = static_cast<const wchar_t*>(::GlobalLock(hText));
+        ::GlobalUnlock(hText);
+    }
+    ::CloseClipboard();
+    return text;
+}
+
+// Keys as a person presses them, into the list that has the focus: Ctrl with each of keys.
+void PressWithCtrl(const CDialogHarness& h, int nList, std::initializer_list<WORD> keys) {
+    ::SetForegroundWindow(h.Dlg());
+    h.Send(WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(h.Item(nList)), TRUE);
+    std::vector<INPUT> inputs;
+    auto key = [&](WORD nKey, bool bUp) {
+        INPUT input{};
+        input.type = INPUT_KEYBOARD;
+        input.ki.wVk = nKey;
+        input.ki.dwFlags = bUp ? KEYEVENTF_KEYUP : 0;
+        inputs.push_back(input);
+    };
+    key(VK_CONTROL, false);
+    for (WORD nKey : keys) {
+        key(nKey, false);
+        key(nKey, true);
+    }
+    key(VK_CONTROL, true);
+    ::SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
+}
+
+// The rows a list shows, copied as the list draws them, each by its own code, one a line
+// with CR LF: by Ctrl+A and Ctrl+C, or by the context menu, whose "コピー" is grayed while
+// nothing is selected. A clipboard that another program holds is said so, and left as it was.
+TEST(MainDialog, CopyingRows) {
+    CTempDir dir;
+    std::filesystem::create_directory(dir / "out");
+    WriteBytes(dir / "sjis.txt", "h/\x83\x65\x83\x58\x83\x67/regist_pernad.cgi?y\r\n"); // テスト
+    WriteBytes(dir / "utf8.txt", "\xEF\xBB\xBFh/\xE4\xBE\x8B/regist_pernad.cgi?x\r\n");
+    CDialogHarness h;
+    for (const char* pszFile : {"sjis.txt", "utf8.txt"}) {
+        h.ChooseDataFile(dir / pszFile);
+        h.RunJob(IDC_LOAD);
+        h.ChooseFolder(dir / "out");
+        h.RunJob(IDC_CONVERT);
+    }
+    const HWND hOut = h.Item(IDC_LIST_OUT);
+    auto menu = [&](int nList, UINT nChoice) {
+        h.m_nMenuChoice = nChoice;
+        h.Send(WM_CONTEXTMENU, reinterpret_cast<WPARAM>(h.Item(nList)), -1);
+        return h.m_menuItems;
+    };
+    using Items = std::vector<std::wstring>;
+    EXPECT_EQ(menu(IDC_LIST_OUT, 0), (Items{L"!コピー(&C)", L"すべて選択(&A)"}));
+
+    PressWithCtrl(h, IDC_LIST_OUT, {'A', 'C'});
+    const std::wstring kBoth = L"h/テスト/regist_pernad.cgi\r\nh/例/regist_pernad.cgi\r\n";
+    EXPECT_TRUE(WaitUntil([&] { return ClipboardText() == kBoth; })) << ClipboardText();
+
+    ListView_SetItemState(hOut, -1, 0, LVIS_SELECTED);
+    ListView_SetItemState(hOut, 1, LVIS_SELECTED, LVIS_SELECTED);
+    EXPECT_EQ(menu(IDC_LIST_OUT, IDM_COPY), (Items{L"コピー(&C)", L"すべて選択(&A)"}));
+    EXPECT_EQ(ClipboardText(), L"h/例/regist_pernad.cgi\r\n");
+    menu(IDC_LIST_OUT, IDM_SELECT_ALL);
+    EXPECT_EQ(ListView_GetSelectedCount(hOut), 2u);
+
+    ASSERT_TRUE(::OpenClipboard(nullptr));
+    menu(IDC_LIST_OUT, IDM_COPY);
+    ::CloseClipboard();
+    EXPECT_EQ(h.TakeMessages(), BoxTexts{L"クリップボードにコピーできませんでした。"});
+    EXPECT_EQ(ClipboardText(), L"h/例/regist_pernad.cgi\r\n");
+
+    // An empty list copies nothing.
+    h.Click(IDC_CLEAR);
+    PressWithCtrl(h, IDC_LIST_IN, {'A', 'C'});
+    EXPECT_EQ(menu(IDC_LIST_IN, 0), (Items{L"!コピー(&C)", L"すべて選択(&A)"}));
+    EXPECT_EQ(ClipboardText(), L"h/例/regist_pernad.cgi\r\n");
+    EXPECT_EQ(h.TakeMessages(), BoxTexts{});
+}
+
 // Impatient clicking: random clicks on every button in every state, and every way of
 // ending the dialog, and a drop, tried while jobs run. Nothing may crash or hang, no button may be
 // usable out of turn, and the input list only ever holds whole loads of the data file.
