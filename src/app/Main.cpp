@@ -14,5 +14,5 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, LPWSTR, int) {
     controls.dwICC = ICC_LISTVIEW_CLASSES | ICC_PROGRESS_CLASS;
     ::InitCommonControlsEx(&controls);
     AfxGetApp()->InitInstance();
-    return 0;
+    return AfxGetApp()->m_nExitCode;
 }

@@ -9,6 +9,7 @@ BOOL CUrlToolApp::InitInstance() {
     // Started though never used (docs/BEHAVIOUR.md).
     if (!AfxSocketInit()) {
         AfxMessageBox(IDS_SOCKETS_INIT_FAILED, MB_OK);
+        m_nExitCode = 1;
         return FALSE;
     }
     AfxEnableControlContainer();
@@ -22,7 +23,10 @@ BOOL CUrlToolApp::InitInstance() {
         ::LocalFree(ppArgs);
     }
     m_pMainWnd = &dlg;
-    dlg.DoModal();
+    // -1: the dialog could not be made (its template missing, or the system out of memory);
+    // the process then says it did not run. The dialog's own result means nothing.
+    if (dlg.DoModal() == -1)
+        m_nExitCode = 1;
     m_pMainWnd = nullptr;
     return FALSE;
 }

@@ -13,10 +13,13 @@ public:
     CWinApp(const CWinApp&) = delete;
     CWinApp& operator=(const CWinApp&) = delete;
 
-    // Runs the application; returning FALSE ends it without a message loop of its own.
+    // Override: runs the application; returning FALSE ends it without a message loop of its own.
     virtual BOOL InitInstance() = 0;
 
     CWnd* m_pMainWnd = nullptr;
+    // What the process returns when InitInstance has ended: 0, or 1 when the application
+    // could not run.
+    int m_nExitCode = 0;
 };
 
 CWinApp* AfxGetApp();
@@ -25,7 +28,8 @@ HINSTANCE AfxGetResourceHandle();
 
 // Starts Windows Sockets; false when it cannot be started.
 bool AfxSocketInit();
-// Lets the dialogs hold ActiveX controls: COM for this thread.
+// COM (OLE) for the dialog's thread, for the whole run: the folder dialog and the reading of
+// dropped shortcuts need it.
 void AfxEnableControlContainer();
 
 // A modal box owned by the main window, shown on the calling thread, which waits.

@@ -1,4 +1,5 @@
 #include "FileSeams.h"
+#include "ScopedWin.h"
 #include "data/AtomicFile.h"
 #include "data/PathText.h"
 
@@ -53,20 +54,19 @@ bool MoveInPlace(const std::filesystem::path& from, const std::filesystem::path&
 // through a link would cut it off. The path as it is when the file cannot be opened or has
 // no drive or share path.
 std::filesystem::path FinalPathOf(const std::filesystem::path& path) {
-    const HANDLE hFile =
+    const CScopedHandle file(
         CreateFileW(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                    nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
-    if (hFile == INVALID_HANDLE_VALUE)
+                    nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    if (!file.IsValid())
         return path;
     std::wstring strFinal(MAX_PATH, L'\0');
     DWORD dwLength = GetFinalPathNameByHandleW(
-        hFile, strFinal.data(), static_cast<DWORD>(strFinal.size()), FILE_NAME_NORMALIZED);
+        file.Get(), strFinal.data(), static_cast<DWORD>(strFinal.size()), FILE_NAME_NORMALIZED);
     if (dwLength >= strFinal.size()) {
         strFinal.resize(dwLength);
         dwLength = GetFinalPathNameByHandleW(
-            hFile, strFinal.data(), static_cast<DWORD>(strFinal.size()), FILE_NAME_NORMALIZED);
+            file.Get(), strFinal.data(), static_cast<DWORD>(strFinal.size()), FILE_NAME_NORMALIZED);
     }
-    CloseHandle(hFile);
     if (dwLength == 0 || dwLength >= strFinal.size())
         return path;
     strFinal.resize(dwLength);
@@ -177,14 +177,10 @@ void CAtomicFile::Discard() {
 
 namespace {
 bool IdentityOf(const std::filesystem::path& path, BY_HANDLE_FILE_INFORMATION& info) {
-    const HANDLE hFile = CreateFileW(LongPathForm(path).c_str(), 0,
-                                     FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                     nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
-    if (hFile == INVALID_HANDLE_VALUE)
-        return false;
-    const bool bOk = GetFileInformationByHandle(hFile, &info) != FALSE;
-    CloseHandle(hFile);
-    return bOk;
+    const CScopedHandle file(CreateFileW(
+        LongPathForm(path).c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+        nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    return file.IsValid() && GetFileInformationByHandle(file.Get(), &info) != FALSE;
 }
 
 bool IsSameIdentity(const BY_HANDLE_FILE_INFORMATION& a, const BY_HANDLE_FILE_INFORMATION& b) {

@@ -4,9 +4,11 @@
 
 void DDX_Control(CDataExchange* pDX, int nId, CWnd& control) {
     control.m_hWnd = pDX->m_dlg.GetDlgItem(nId);
+    assert(control.m_hWnd != nullptr && "no control of that id in the template");
 }
 
 INT_PTR CDialog::DoModal() {
+    assert(m_hWnd == nullptr && "the dialog runs already");
     // Without a parent of its own a dialog is modal to the main window, as the About box is.
     CWnd* pOwner = m_pParent != nullptr ? m_pParent : AfxGetMainWnd();
     const HWND hParent = pOwner != nullptr && pOwner != this ? pOwner->m_hWnd : nullptr;

@@ -6,6 +6,7 @@
 
 #include "Wnd.h"
 
+#include <cassert>
 #include <cstddef>
 
 class CDialog;
@@ -45,18 +46,31 @@ public:
     CDialog(const CDialog&) = delete;
     CDialog& operator=(const CDialog&) = delete;
 
+    // Runs the dialog until it ends: what EndDialog was given, or -1 when the dialog could
+    // not be made, as DialogBoxParamW returns it. Not while the dialog already runs.
     INT_PTR DoModal();
-    void EndDialog(int nResult) { ::EndDialog(m_hWnd, nResult); }
+    // Only while the dialog runs.
+    void EndDialog(int nResult) {
+        assert(m_hWnd != nullptr);
+        ::EndDialog(m_hWnd, nResult);
+    }
     void UpdateData(bool bSaveAndValidate);
 
 protected:
+    // ---- override points ----
+    // Override: runs when the dialog's controls exist, before it shows; the base binds the
+    // controls (DoDataExchange). TRUE gives the focus to the first control that takes it.
     virtual BOOL OnInitDialog();
+    // Override: binds controls to members with DDX_Control.
     virtual void DoDataExchange(CDataExchange*) {}
-    // Enter in an edit field or a list ends the main dialog too (docs/BEHAVIOUR.md).
+    // Override: Enter, and the OK button; the base ends the dialog. Enter in an edit field or
+    // a list ends the main dialog too (docs/BEHAVIOUR.md).
     virtual void OnOK() { EndDialog(IDOK); }
+    // Override: Escape, the close box and the Cancel button; the base ends the dialog.
     virtual void OnCancel() { EndDialog(IDCANCEL); }
-    // The message-map accessor: true when the class's map handled the message.
+    // Override: the message-map accessor, true when the class's map handled the message.
     virtual bool OnWndMsg(UINT, WPARAM, LPARAM, LRESULT&) { return false; }
+
     // Called from a handler: the dialog manager's own processing follows the handler.
     void Default() { m_bDefault = true; }
 
@@ -76,6 +90,8 @@ bool Dispatch(T* pThis, const SMessageMapEntry<T> (&map)[N], UINT nMsg, WPARAM w
     for (const SMessageMapEntry<T>& entry : map) {
         if (entry.nMessage != nMsg)
             continue;
+        assert((nMsg == WM_COMMAND ? entry.pfnCommand != nullptr : entry.pfnMessage != nullptr) &&
+               "a map entry without the handler its message needs");
         if (nMsg == WM_COMMAND) {
             if (HIWORD(wParam) == entry.nCode && LOWORD(wParam) == entry.nId) {
                 (pThis->*entry.pfnCommand)();

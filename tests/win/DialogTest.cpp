@@ -1,4 +1,5 @@
 #include "DialogHarness.h"
+#include "win/ScopedWin.h"
 
 #include <shlobj.h>
 
@@ -335,18 +336,14 @@ TEST(MainDialog, SavePathFollowsTheDataFile) {
 
 // A shortcut as Explorer saves one, through the shell's own interface.
 void MakeShortcut(const std::filesystem::path& shortcut, const std::filesystem::path& target) {
-    const HRESULT hrInit = ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-    IShellLinkW* pLink = nullptr;
-    IPersistFile* pFile = nullptr;
+    const CComInit com;
+    CComPtr<IShellLinkW> link;
+    CComPtr<IPersistFile> file;
     ASSERT_HRESULT_SUCCEEDED(::CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER,
-                                                IID_IShellLinkW, reinterpret_cast<void**>(&pLink)));
-    pLink->SetPath(target.c_str());
-    pLink->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&pFile));
-    EXPECT_HRESULT_SUCCEEDED(pFile->Save(shortcut.c_str(), TRUE));
-    pFile->Release();
-    pLink->Release();
-    if (SUCCEEDED(hrInit))
-        ::CoUninitialize();
+                                                IID_IShellLinkW, link.Out()));
+    link->SetPath(target.c_str());
+    ASSERT_HRESULT_SUCCEEDED(link->QueryInterface(IID_IPersistFile, file.Out()));
+    EXPECT_HRESULT_SUCCEEDED(file->Save(shortcut.c_str(), TRUE));
 }
 
 // A file dropped from Explorer is chosen as "・・・" chooses it, and not loaded, a shortcut
