@@ -180,7 +180,7 @@ LRESULT CWindowForm::OnGetDispInfo(WPARAM, LPARAM lParam) {
         const std::size_t nRow = static_cast<std::size_t>(item.iItem);
         const std::string_view row = rows.Row(nRow);
         const std::string_view shown = row.substr(0, static_cast<std::size_t>(item.cchTextMax) - 1);
-        const UINT nCodePage = IsUtf8(rows.CodeOf(nRow)) ? CP_UTF8 : CP_ACP;
+        const UINT nCodePage = IsUtf8(rows.CodeOf(nRow)) ? CP_UTF8 : AnsiCodePage();
         const int nWritten =
             ::MultiByteToWideChar(nCodePage, 0, shown.data(), static_cast<int>(shown.size()),
                                   item.pszText, item.cchTextMax - 1);
