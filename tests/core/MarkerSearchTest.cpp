@@ -67,11 +67,10 @@ TEST(MarkerSearch, AgreesWithTheCharacterWalk) {
 
 #ifdef _WIN32
 // Under Japanese Windows (and Wine with a Japanese locale) the system's rule is code page
-// 932's, also where the system's own ANSI code page is UTF-8, which has no lead bytes.
-// Elsewhere System() is Cp932() itself.
+// 932's. Elsewhere System() is Cp932() itself.
 TEST(LeadByteRule, SystemRuleOnJapaneseSystems) {
-    if (PRIMARYLANGID(::GetSystemDefaultLangID()) != LANG_JAPANESE)
-        GTEST_SKIP() << "the system's language is " << ::GetSystemDefaultLangID();
+    if (::GetACP() != 932)
+        GTEST_SKIP() << "the ANSI code page is " << ::GetACP();
     const CLeadByteRule system = CLeadByteRule::System();
     const CLeadByteRule cp932 = CLeadByteRule::Cp932();
     for (int b = 0; b < 256; ++b)
