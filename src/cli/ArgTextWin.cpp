@@ -20,7 +20,7 @@ std::filesystem::path PathFromArg(const std::string& arg) {
 
 std::optional<std::string> ArgToDataBytes(const std::string& arg) {
     bool bLost = false;
-    std::string bytes = WideToCodePage(CP_ACP, Utf8ToWide(arg), &bLost);
+    std::string bytes = WideToCodePage(AnsiCodePage(), Utf8ToWide(arg), &bLost);
     if (bLost)
         return std::nullopt;
     return bytes;
@@ -45,10 +45,11 @@ void PrintText(std::FILE* pStream, std::string_view strUtf8) {
         WriteConsoleW(hOut, wide.data(), static_cast<DWORD>(wide.size()), &dwWritten, nullptr);
         return;
     }
-    // A pipe or a file: the console's code page, which programs reading it expect.
+    // A pipe or a file: the console's code page, which programs reading it expect; without
+    // a console, the ANSI code page.
     UINT nCodePage = GetConsoleOutputCP();
     if (nCodePage == 0)
-        nCodePage = GetACP();
+        nCodePage = AnsiCodePage();
     const std::string bytes = WideToCodePage(nCodePage, wide);
     std::fwrite(bytes.data(), 1, bytes.size(), pStream);
 }

@@ -2,8 +2,8 @@
 // Rows of the ANSI code page in UTF-8, for a save file that holds rows of both
 // codes: such a file is written as UTF-8, and only its ANSI rows are converted
 // on the way out. The platform twins: AnsiToUtf8Posix.cpp (code page 932, in
-// which the data files are written) and win/AnsiToUtf8Win.cpp (the system's
-// ANSI code page).
+// which the data files are written) and win/AnsiToUtf8Win.cpp (the ANSI code
+// page, win/AnsiCodePage.h).
 
 #include <string>
 #include <string_view>

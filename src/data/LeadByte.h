@@ -14,7 +14,7 @@ public:
 
     // Code page 932 (Shift-JIS): 0x81-0x9F and 0xE0-0xFC lead.
     static CLeadByteRule Cp932();
-    // The running system's ANSI code page; code page 932's rule where the platform has none.
+    // The ANSI code page's (win/AnsiCodePage.h); code page 932's where the platform has none.
     static CLeadByteRule System();
 
 private:

@@ -17,7 +17,7 @@
 namespace {
 // The code page a row is drawn and copied by: its data file's.
 UINT CodePageOf(ETextCode code) {
-    return IsUtf8(code) ? CP_UTF8 : CP_ACP;
+    return IsUtf8(code) ? CP_UTF8 : AnsiCodePage();
 }
 
 // Converts a row into at most nMax UTF-16 units at pOut, which never takes more units than

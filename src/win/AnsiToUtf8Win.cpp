@@ -17,8 +17,8 @@ bool CAnsiToUtf8::Convert(std::string_view row, std::string& out) {
         return false;
     const int nIn = static_cast<int>(row.size());
     std::wstring wide(row.size(), L'\0');
-    const int nWide =
-        MultiByteToWideChar(CP_ACP, MB_ERR_INVALID_CHARS, row.data(), nIn, wide.data(), nIn);
+    const int nWide = MultiByteToWideChar(AnsiCodePage(), MB_ERR_INVALID_CHARS, row.data(), nIn,
+                                          wide.data(), nIn);
     if (nWide <= 0)
         return false;
     out = WideToUtf8(std::wstring_view(wide.data(), static_cast<std::size_t>(nWide)));

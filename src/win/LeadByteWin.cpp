@@ -1,11 +1,14 @@
 #include "data/LeadByte.h"
 
+#include "AnsiCodePage.h"
+
 #include <windows.h>
 
 CLeadByteRule CLeadByteRule::System() {
     CLeadByteRule rule;
+    const UINT nCodePage = AnsiCodePage();
     for (int b = 0; b < 256; ++b)
         rule.SetLead(static_cast<unsigned char>(b),
-                     IsDBCSLeadByteEx(CP_ACP, static_cast<BYTE>(b)) != FALSE);
+                     IsDBCSLeadByteEx(nCodePage, static_cast<BYTE>(b)) != FALSE);
     return rule;
 }

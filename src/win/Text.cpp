@@ -31,7 +31,7 @@ std::string WideToCodePage(unsigned nCodePage, std::wstring_view str, bool* pLos
 }
 
 std::string WideToAnsi(std::wstring_view str) {
-    return WideToCodePage(CP_ACP, str);
+    return WideToCodePage(AnsiCodePage(), str);
 }
 
 std::string WideToUtf8(std::wstring_view str) {

@@ -2,6 +2,8 @@
 // Conversions at the Win32 edge: the tool's own texts are UTF-8, rows and the
 // marker are bytes in the ANSI code page, and every window text is UTF-16.
 
+#include "AnsiCodePage.h"
+
 #include <string>
 #include <string_view>
 

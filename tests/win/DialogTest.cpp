@@ -353,7 +353,8 @@ TEST(MainDialog, DroppedFilesAndUtf8Rows) {
     std::filesystem::create_directory(dir / L"フォルダ");
     const std::filesystem::path utf8 = dir / L"例 utf8.txt";
     WriteBytes(utf8, "\xEF\xBB\xBFh/\xE4\xBE\x8B/regist_pernad.cgi?x\r\n");
-    WriteBytes(dir / "sjis.txt", "h/\x97\xE1/regist_pernad.cgi?y\r\n");
+    // The second row's marker would start on the trail byte of ビ: that row has none.
+    WriteBytes(dir / "sjis.txt", "h/\x97\xE1/regist_pernad.cgi?y\r\nh/\x83regist_pernad.cgi\r\n");
     CDialogHarness h;
     h.ChooseDataFile(dir / "sjis.txt");
     h.RunJob(IDC_LOAD);

@@ -1,6 +1,6 @@
 // The built exes started as separate processes, as a desktop or a console starts
 // them: Kelvane.exe driven through its window, kelvane-cli.exe with Japanese
-// names, its output read from a pipe.
+// names, its output read from a pipe; and the manifests Windows reads from both.
 #include "../core/TestUtil.h"
 #include "win/Text.h"
 
@@ -80,7 +80,8 @@ std::pair<DWORD, std::string> RunCli(const std::wstring& args,
 }
 
 // Names reach the exe through the wide command line; messages reach a pipe in the
-// console's code page, 932 under the Japanese locale.
+// console's code page, and without a console in the ANSI code page: 932 on a Japanese
+// system, also where the system's own is UTF-8.
 TEST(Exe, CliWithJapaneseFileFolderAndMarkerNames) {
     CTempDir dir;
     const std::filesystem::path folder = dir.Path() / L"作業";
@@ -102,10 +103,45 @@ TEST(Exe, CliWithJapaneseFileFolderAndMarkerNames) {
         const auto [dwExit, out] = RunCli(c.pszArgs, folder);
         EXPECT_EQ(dwExit, c.dwExit) << out;
         EXPECT_EQ(ReadBytes(folder / c.pszSaved), c.bytes);
-        if (::GetACP() == 932) {
-            EXPECT_NE(out.find(WideToCodePage(932, c.pszSaid)), std::string::npos) << out;
+        if (PRIMARYLANGID(::GetSystemDefaultLangID()) == LANG_JAPANESE) {
+            const UINT nRead = ::GetConsoleOutputCP() != 0 ? ::GetConsoleOutputCP() : 932;
+            EXPECT_NE(out.find(WideToCodePage(nRead, c.pszSaid)), std::string::npos) << out;
         }
     }
+}
+
+// The manifest Windows reads from an exe's resources when it starts it.
+std::string ManifestOf(const char* pszExe) {
+    const std::wstring path = L"Z:" + std::filesystem::path(pszExe).make_preferred().wstring();
+    const HMODULE hExe = ::LoadLibraryExW(path.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    const HRSRC hFound = ::FindResourceW(hExe, CREATEPROCESS_MANIFEST_RESOURCE_ID, RT_MANIFEST);
+    std::string manifest;
+    if (hFound != nullptr)
+        manifest.assign(static_cast<const char*>(::LockResource(::LoadResource(hExe, hFound))),
+                        ::SizeofResource(hExe, hFound));
+    ::FreeLibrary(hExe);
+    return manifest;
+}
+
+// Both exes are made for Windows 7 to 11, so that Windows gives them those systems'
+// behaviours rather than the ones it keeps for older programs, and take paths of any length.
+TEST(Exe, ManifestsNameTheSystemsAndSettings) {
+    for (const char* pszExe : {KELVANE_EXE, KELVANE_CLI_EXE}) {
+        const std::string manifest = ManifestOf(pszExe);
+        for (const char* pszId : {"{35138b9a-5d96-4fbd-8e2d-a2440225f93a}",  // Windows 7
+                                  "{4a2f28e3-53b9-4441-ba9c-d69d4a4a6e38}",  // 8
+                                  "{1f676c76-80e1-4239-95bb-83d0f6d0da78}",  // 8.1
+                                  "{8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a}"}) // 10 and 11
+            EXPECT_NE(manifest.find(pszId), std::string::npos) << pszExe << " " << pszId;
+        EXPECT_NE(manifest.find(">true</longPathAware>"), std::string::npos) << pszExe;
+    }
+    EXPECT_NE(ManifestOf(KELVANE_EXE).find(">PerMonitorV2, PerMonitor</dpiAwareness>"),
+              std::string::npos);
+#ifdef KELVANE_ACP_UTF8
+    // So that none of its tests passes in another state than the UTF-8 option's:
+    EXPECT_EQ(::GetACP(), static_cast<UINT>(CP_UTF8));
+    EXPECT_NE(ManifestOf(KELVANE_CLI_EXE).find(">UTF-8</activeCodePage>"), std::string::npos);
+#endif
 }
 
 } // namespace
