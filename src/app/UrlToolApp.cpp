@@ -19,7 +19,7 @@ BOOL CUrlToolApp::InitInstance() {
     int nArgs = 0;
     if (LPWSTR* ppArgs = ::CommandLineToArgvW(::GetCommandLineW(), &nArgs)) {
         if (nArgs >= 2)
-            dlg.m_strStartPath = ppArgs[1];
+            dlg.SetStartPath(ppArgs[1]);
         ::LocalFree(ppArgs);
     }
     m_pMainWnd = &dlg;

@@ -4,7 +4,6 @@
 
 #include "RowList.h"
 #include "TextCode.h"
-#include "UniqueRows.h"
 
 #include <filesystem>
 #include <optional>
@@ -18,15 +17,20 @@ struct SSavedFile {
     std::filesystem::path dataPath;
 };
 
+// What a completed load leaves for the jobs.
+struct SLoaded {
+    // The row figure: the index of the last row of the input list once the load ended (its
+    // row count minus one, so -1 for a load of nothing); the conversion's loop bound.
+    int nLastRow = -1;
+    ETextCode code = ETextCode::Ansi; // of the data file loaded
+    bool operator==(const SLoaded&) const = default;
+};
+
 struct SFormState {
-    // The row figure: the index of the last row of the input list once a load has
-    // ended (its row count minus one, so -1 for a load of nothing); 0 after a reset.
-    int m_nLastRow = 0;
-    // The text code of the data file last loaded; nothing while the input list stands
-    // emptied by the choice of a data file that no load has completed since.
-    std::optional<ETextCode> m_loadedCode = ETextCode::Ansi;
+    // The last load; nothing before one, and again once a data file is chosen or the form
+    // is reset, until a load completes: the jobs then have no rows of the chosen file.
+    std::optional<SLoaded> m_loaded;
     std::filesystem::path m_strDataPath;
-    CUniqueRows m_arrUnique; // only during a duplicate removal
     // Every save file written since start-up, each once; only the jobs use it.
     std::vector<SSavedFile> m_arrSaved;
     CRowList m_rowsOut;

@@ -64,24 +64,30 @@ public:
     // Yes/No with No as the default; true for Yes.
     virtual bool AskYesNo(std::string_view strUtf8) = 0;
 
-    virtual std::filesystem::path GetDataPath() = 0; // m_strDataPath
+    // The data file chosen last, which the load reads.
+    virtual std::filesystem::path GetDataPath() = 0;
     // Every data file chosen or loaded since start-up or the last Clear. The save path
     // field may still name an earlier one, so a save over any of them asks first.
     virtual std::vector<std::filesystem::path> GetChosenDataFiles() = 0;
-    // The row figure (SFormState::m_nLastRow): the index of the last row of the input list
-    // once a load has ended, -1 when it loaded none; the conversion's loop bound.
-    virtual int GetLastRow() = 0;
-    virtual void SetLastRow(int nLastRow) = 0;
-    // The text code of the data file last loaded; nothing while the input list stands
-    // emptied by the choice of a data file that no load has completed since, when a job
-    // would only save rows that were not read from it.
-    virtual std::optional<ETextCode> GetLoadedCode() = 0;
-    virtual void SetLoadedCode(ETextCode code) = 0;
+    // What the last load left; nothing while the input list stands emptied by the choice of
+    // a data file that no load has completed since (or by a reset), when a job would only
+    // save rows that were not read from it.
+    virtual std::optional<SLoaded> GetLoaded() = 0;
+    virtual void SetLoaded(SLoaded loaded) = 0;
+    // The row figure of the last load, 0 when there is none.
+    int GetLastRow() {
+        const std::optional<SLoaded> loaded = GetLoaded();
+        return loaded ? loaded->nLastRow : 0;
+    }
+    // The text code of the data file last loaded, if any.
+    std::optional<ETextCode> GetLoadedCode() {
+        const std::optional<SLoaded> loaded = GetLoaded();
+        return loaded ? std::optional<ETextCode>(loaded->code) : std::nullopt;
+    }
     // The save files written since start-up, with the data file each was written from,
     // so that a save over another data file's result asks first.
     virtual std::vector<SSavedFile> GetSavedFiles() = 0;
     virtual void RecordSave(SSavedFile saved) = 0;
-    virtual CUniqueRows& GetUnique() = 0; // m_arrUnique
     // The lead-byte rule of the ANSI code page the rows are written in.
     virtual const CLeadByteRule& GetLeadBytes() = 0;
     // How the load decides a data file's text code.
@@ -97,11 +103,8 @@ class CStateForm : public CToolForm, public SFormState {
 public:
     const CRowList& GetRows(ERowList list) override { return Rows(list); }
     std::filesystem::path GetDataPath() override { return m_strDataPath; }
-    int GetLastRow() override { return m_nLastRow; }
-    void SetLastRow(int nLastRow) override { m_nLastRow = nLastRow; }
-    std::optional<ETextCode> GetLoadedCode() override { return m_loadedCode; }
-    void SetLoadedCode(ETextCode code) override { m_loadedCode = code; }
+    std::optional<SLoaded> GetLoaded() override { return m_loaded; }
+    void SetLoaded(SLoaded loaded) override { m_loaded = loaded; }
     std::vector<SSavedFile> GetSavedFiles() override { return m_arrSaved; }
     void RecordSave(SSavedFile saved) override;
-    CUniqueRows& GetUnique() override { return m_arrUnique; }
 };

@@ -4,6 +4,7 @@
 #include "data/RowGatherer.h"
 #include "data/SaveFile.h"
 #include "data/Texts.h"
+#include "data/UniqueRows.h"
 
 #include <algorithm>
 #include <optional>
@@ -12,7 +13,8 @@ EJobResult RunDedupJob(CToolForm& form) {
     std::filesystem::path savePath;
     if (!AcceptSavePath(form, savePath))
         return EJobResult::Stopped;
-    CUniqueRows& unique = form.GetUnique();
+    // The distinct rows found so far: the run's own scratch, gone with it.
+    CUniqueRows unique;
     const CRowList& input = form.GetRows(ERowList::In);
     const ETextCode loadedCode = form.GetLoadedCode().value_or(ETextCode::Ansi);
     // The kept rows are copied out and written to the save file behind the

@@ -1,5 +1,5 @@
 #pragma once
-// The three jobs. Each worker entry takes the form (a CToolForm*, passed as
+// The jobs. Each worker entry takes the form (a CToolForm*, passed as
 // the untyped worker argument), runs its job to the end and returns 0. The
 // Run functions do the same work and say how it ended, for callers that wait.
 
@@ -39,17 +39,22 @@ enum class EJobFile { Data, Save };
 struct SJobKind {
     const char* pszName; // kelvane-cli's name for it
     EJobResult (*pfnRun)(CToolForm& form);
-    EJobFile failFile;   // named when it ends by a fault of its own
-    const char* pszDone; // its completion message
+    unsigned (*pfnWorker)(void* pForm); // the worker entry the window starts
+    EJobFile failFile;                  // named when it ends by a fault of its own
+    const char* pszDone;                // its completion message
+    // Its start puts the progress bar at 0 with the range 0 .. the row figure.
+    bool bProgress = false;
 };
 // Runs a job to its end. Nothing it throws unwinds into the caller, and none ends
 // unseen: running out of memory is reported as such, anything else as a failure
 // to read the data file or to write the save file, and the job has then Failed.
 EJobResult RunJob(CToolForm& form, const SJobKind& job);
 
+// Everything else that knows the jobs (the window's buttons, kelvane-cli's names and
+// texts, the tests and the bench) is derived from this table; the load stays first.
 enum EJobId : std::size_t { kLoadJob, kConvertJob, kDedupJob, kJobCount };
 inline constexpr SJobKind kJobs[kJobCount] = {
-    {"load", RunLoadJob, EJobFile::Data, texts::kLoadDone},
-    {"trim", RunConvertJob, EJobFile::Save, texts::kConvertDone},
-    {"dedup", RunDedupJob, EJobFile::Save, texts::kDedupDone},
+    {"load", RunLoadJob, LoadThreadProc, EJobFile::Data, texts::kLoadDone},
+    {"trim", RunConvertJob, ConvertThreadProc, EJobFile::Save, texts::kConvertDone, true},
+    {"dedup", RunDedupJob, DedupThreadProc, EJobFile::Save, texts::kDedupDone},
 };

@@ -54,8 +54,7 @@ EJobResult LoadRows(CToolForm& form, CByteSource& source, const std::filesystem:
         ReportWithPath(form, bUtf16 ? texts::kUtf16Unsupported : texts::kDataReadFailed, path);
         return EJobResult::Failed;
     }
-    form.SetLastRow(static_cast<int>(form.GetRows(ERowList::In).Count()) - 1);
-    form.SetLoadedCode(code);
+    form.SetLoaded({static_cast<int>(form.GetRows(ERowList::In).Count()) - 1, code});
     return EJobResult::Completed;
 }
 

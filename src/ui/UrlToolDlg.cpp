@@ -30,14 +30,20 @@ int StepIndex(int nId) {
     return -1;
 }
 
-// The worker entry for one job: runs the job, then tells the dialog that it has ended.
-template <UINT (*pfnJob)(LPVOID)> UINT JobWorker(LPVOID pForm) {
-    pfnJob(pForm);
+// The worker entry for job N: runs the job, then tells the dialog that it has ended.
+template <std::size_t N> UINT JobWorker(LPVOID pForm) {
+    kJobs[N].pfnWorker(pForm);
     static_cast<CWindowForm*>(static_cast<CToolForm*>(pForm))
         ->Dialog()
         .PostMessage(WM_APP_JOB_ENDED, 0);
     return 0;
 }
+template <std::size_t... N>
+constexpr std::array<AFX_THREADPROC, kJobCount> MakeJobWorkers(std::index_sequence<N...>) {
+    return {JobWorker<N>...};
+}
+constexpr std::array<AFX_THREADPROC, kJobCount> kJobWorkers =
+    MakeJobWorkers(std::make_index_sequence<kJobCount>());
 
 // Runs when the folder dialog has opened: selects the folder named by lpData.
 int CALLBACK SelectStartFolder(HWND hWnd, UINT nMsg, LPARAM, LPARAM lpData) {
@@ -54,11 +60,9 @@ struct SUrlToolDlgMap {
         OnMessage(WM_PAINT, &CUrlToolDlg::OnPaint),
         OnMessage(WM_QUERYDRAGICON, &CUrlToolDlg::OnQueryDragIcon),
         OnClicked(IDC_BROWSE_DATA, &CUrlToolDlg::OnBrowseData),
-        OnClicked(IDC_LOAD, &CUrlToolDlg::OnLoad),
         OnClicked(IDC_BROWSE_DEST, &CUrlToolDlg::OnBrowseDest),
-        OnClicked(IDC_CONVERT, &CUrlToolDlg::OnConvert),
         OnClicked(IDC_CLEAR, &CUrlToolDlg::OnClear),
-        OnClicked(IDC_DEDUP, &CUrlToolDlg::OnDedup),
+        OnClickedAny(&CUrlToolDlg::OnJobButton),
         OnMessage(WM_APP_ENABLE_BUTTON, &CUrlToolDlg::OnEnableButton),
         OnMessage(WM_APP_JOB_ENDED, &CUrlToolDlg::OnJobEnded),
         OnMessage(WM_DROPFILES, &CUrlToolDlg::OnDropFiles),
@@ -164,7 +168,6 @@ void CUrlToolDlg::ResetForm() {
     SetDlgItemText(IDC_MARKER, Utf8ToWide(texts::kDefaultMarker));
     m_form.Reset();
     m_nRangeMin = 0;
-    m_strDataName.clear();
 }
 
 void CUrlToolDlg::UpdateButtons() {
@@ -182,8 +185,7 @@ void CUrlToolDlg::UpdateButtons() {
 
 void CUrlToolDlg::OnClear() {
     ResetForm();
-    ClearUnique();
-    m_form.m_arrChosenData.clear();
+    m_form.ForgetChosenDataFiles();
 }
 
 void CUrlToolDlg::OnBrowseData() {
@@ -204,12 +206,7 @@ void CUrlToolDlg::OnBrowseData() {
 }
 
 void CUrlToolDlg::ChooseDataFile(const std::filesystem::path& path) {
-    m_form.m_strDataPath = path;
-    m_strDataName = path.filename().wstring();
-    // Each file once, however often it is chosen: every save checks them all.
-    std::vector<std::filesystem::path>& chosen = m_form.m_arrChosenData;
-    if (std::find(chosen.begin(), chosen.end(), path) == chosen.end())
-        chosen.push_back(path);
+    m_form.ChooseDataFile(path);
     UpdateData(false); // changes nothing, as it always has (docs/BEHAVIOUR.md)
     SetDlgItemText(IDC_DATA_PATH, path.wstring());
     // A save path the user has not edited follows the data file, so that one file's
@@ -248,7 +245,7 @@ LRESULT CUrlToolDlg::OnDropFiles(WPARAM wParam, LPARAM) {
 
 void CUrlToolDlg::ComposeDestPath() {
     // The backslash is added even after a drive root, as it always has been.
-    m_strDestPath = m_strDestFolder + L"\\" + m_strDataName;
+    m_strDestPath = m_strDestFolder + L"\\" + m_form.GetDataPath().filename().wstring();
     SetDlgItemText(IDC_DEST_PATH, m_strDestPath.wstring());
 }
 
@@ -256,7 +253,7 @@ void CUrlToolDlg::OnBrowseDest() {
     // The tree opens where the user is: at the save folder chosen last in this run, else at
     // the data file's folder, not at the desktop every time.
     const std::wstring strStart =
-        m_strDestFolder.empty() ? m_form.m_strDataPath.parent_path().wstring() : m_strDestFolder;
+        m_strDestFolder.empty() ? m_form.GetDataPath().parent_path().wstring() : m_strDestFolder;
     BROWSEINFOW info{};
     info.lpfn = SelectStartFolder;
     info.lParam = strStart.empty() ? 0 : reinterpret_cast<LPARAM>(strStart.c_str());
@@ -296,7 +293,7 @@ LRESULT CUrlToolDlg::OnListKeyDown(WPARAM, LPARAM lParam) {
     if (!list || ::GetKeyState(VK_CONTROL) >= 0)
         return 0;
     if (key.wVKey == 'A')
-        (*list == ERowList::In ? m_listIn : m_listOut).SelectAll();
+        List(*list).SelectAll();
     else if (key.wVKey == 'C')
         m_form.CopySelectedRows(*list);
     return 0;
@@ -309,7 +306,7 @@ LRESULT CUrlToolDlg::OnContextMenu(WPARAM wParam, LPARAM lParam) {
         Default();
         return 0;
     }
-    const CListCtrl& view = *list == ERowList::In ? m_listIn : m_listOut;
+    const CListCtrl& view = List(*list);
     POINT at{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
     if (lParam == -1) { // from the keyboard: at the list's top left corner
         at = {};
@@ -333,10 +330,24 @@ LRESULT CUrlToolDlg::OnContextMenu(WPARAM wParam, LPARAM lParam) {
 
 // ---- jobs ----
 
-void CUrlToolDlg::StartJob(AFX_THREADPROC pfnWorker) {
+bool CUrlToolDlg::OnJobButton(UINT nId) {
+    for (const SJobButton& button : kJobButtons) {
+        if (static_cast<UINT>(button.nId) == nId) {
+            StartJob(button.job);
+            return true;
+        }
+    }
+    return false;
+}
+
+void CUrlToolDlg::StartJob(EJobId job) {
+    if (kJobs[job].bProgress) {
+        ResetProgress();
+        SetProgressRange(m_form.GetLastRow());
+    }
     m_bJobRunning = true;
     UpdateButtons();
-    CWinThread* pThread = AfxBeginThread(pfnWorker, static_cast<CToolForm*>(&m_form), 0, 0,
+    CWinThread* pThread = AfxBeginThread(kJobWorkers[job], static_cast<CToolForm*>(&m_form), 0, 0,
                                          CREATE_SUSPENDED, nullptr);
     if (pThread == nullptr) {
         m_bJobRunning = false;
@@ -346,20 +357,6 @@ void CUrlToolDlg::StartJob(AFX_THREADPROC pfnWorker) {
     }
     // The thread deletes its own object when it ends, so the object is not touched after this.
     ::ResumeThread(pThread->m_hThread);
-}
-
-void CUrlToolDlg::StartLoadJob() {
-    StartJob(JobWorker<LoadThreadProc>);
-}
-
-void CUrlToolDlg::StartConvertJob() {
-    ResetProgress();
-    SetProgressRange(m_form.m_nLastRow);
-    StartJob(JobWorker<ConvertThreadProc>);
-}
-
-void CUrlToolDlg::StartDedupJob() {
-    StartJob(JobWorker<DedupThreadProc>);
 }
 
 void CUrlToolDlg::SetProgressRange(int nMax) {

@@ -23,33 +23,55 @@ public:
     explicit CUrlToolDlg(CWnd* pParent = nullptr);
     ~CUrlToolDlg() override;
 
-    // The button of each job of kJobs, in its order.
-    static constexpr int kJobButtons[] = {IDC_LOAD, IDC_CONVERT, IDC_DEDUP};
-    // The buttons the form's steps enable: the jobs' and the save folder choice, in the
-    // order a user meets them.
-    static constexpr int kStepButtons[] = {IDC_LOAD, IDC_BROWSE_DEST, IDC_CONVERT, IDC_DEDUP};
-    static_assert(std::size(kJobButtons) == kJobCount && std::size(kStepButtons) == kJobCount + 1);
+    // Each job's button, keyed by the job: the one window-side place a job is named.
+    struct SJobButton {
+        EJobId job;
+        int nId;
+    };
+    static constexpr SJobButton kJobButtons[] = {
+        {kLoadJob, IDC_LOAD}, {kConvertJob, IDC_CONVERT}, {kDedupJob, IDC_DEDUP}};
+    static_assert(std::size(kJobButtons) == kJobCount);
+    static constexpr int ButtonOf(EJobId job) {
+        for (const SJobButton& button : kJobButtons)
+            if (button.job == job)
+                return button.nId;
+        return 0;
+    }
+    // The buttons the form's steps enable, in the order a user meets them: the load, the
+    // save folder choice, then every other job.
+    static constexpr std::array<int, kJobCount + 1> kStepButtons = [] {
+        std::array<int, kJobCount + 1> ids{ButtonOf(kLoadJob), IDC_BROWSE_DEST};
+        std::size_t n = 2;
+        for (const SJobButton& button : kJobButtons)
+            if (button.job != kLoadJob)
+                ids[n++] = button.nId;
+        return ids;
+    }();
+
+    // The file named on the command line, chosen as the dialog opens.
+    void SetStartPath(std::filesystem::path path) { m_strStartPath = std::move(path); }
 
     // ---- operations of the dialog's thread ----
     void ResetForm();
-    void ClearUnique() { m_form.m_arrUnique.Clear(); }
-    void StartLoadJob();
-    void StartConvertJob();
-    void StartDedupJob();
+    // Starts a job on a worker thread of its own, its buttons disabled until it ends.
+    void StartJob(EJobId job);
     void ResetProgress() { m_progress.SetPos(0); }
     void SetProgressRange(int nMax);
+    void ShowProgress(int nPos) const { m_progress.SetPos(nPos); }
     bool IsJobRunning() const { return m_bJobRunning; }
+    const CListCtrl& List(ERowList list) const {
+        return list == ERowList::In ? m_listIn : m_listOut;
+    }
     // Gives a list's columns their widths at the window's DPI: the number column wide
     // enough for the list's largest number.
     void SizeListColumns(const CListCtrl& list) const;
 
     // Handlers, each run on the dialog's thread when its button is clicked.
     void OnBrowseData();
-    void OnLoad() { StartLoadJob(); }
     void OnBrowseDest();
-    void OnConvert() { StartConvertJob(); }
-    void OnDedup() { StartDedupJob(); }
     void OnClear();
+    // A job's button, by its id; false for any other button.
+    bool OnJobButton(UINT nId);
 
 protected:
     void DoDataExchange(CDataExchange* pDX) override;
@@ -77,7 +99,6 @@ private:
     LRESULT OnJobEnded(WPARAM wParam, LPARAM lParam);
 
     void InitListColumns(const CListCtrl& list) const;
-    void StartJob(AFX_THREADPROC pfnWorker);
     // Takes path as the data file: its path and name, the path shown, "読み込み" enabled.
     void ChooseDataFile(const std::filesystem::path& path);
     // A file from a drop or the command line: chosen with the input list emptied, as
@@ -93,13 +114,11 @@ private:
     // Enables a button of the form's steps, from any thread.
     void EnableButton(int nId);
 
-public:
-    // The form state, in this order; the rest of it, the row figure, the data path and the
-    // unique-URL collection among it, is the form's (m_form).
+    // The form state, in this order; the rest of it, the last load and the data path among
+    // it, is the form's (m_form).
     int m_nRangeMin = 0;                 // always 0 (docs/BEHAVIOUR.md)
     std::filesystem::path m_strDestPath; // the save path as last composed
     std::wstring m_strDestFolder;        // the save folder chosen last, or empty
-    std::wstring m_strDataName;
     CProgressCtrl m_progress;
     CListCtrl m_listOut;
     CListCtrl m_listIn;
@@ -111,8 +130,6 @@ public:
     std::filesystem::path m_strStartPath;
     // What the workers drive; handed to them as their argument.
     CWindowForm m_form{*this};
-
-private:
     // Which of kStepButtons the form's state has enabled.
     std::array<bool, std::size(kStepButtons)> m_bStepEnabled{};
     bool m_bJobRunning = false;

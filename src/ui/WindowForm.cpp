@@ -50,7 +50,7 @@ bool CWindowForm::OnWndMsg(UINT nMsg, WPARAM wParam, LPARAM lParam, LRESULT& lRe
 }
 
 const CListCtrl& CWindowForm::ListOf(ERowList list) const {
-    return list == ERowList::In ? m_dlg.m_listIn : m_dlg.m_listOut;
+    return m_dlg.List(list);
 }
 
 void CWindowForm::RedrawRows(ERowList list) const {
@@ -61,20 +61,24 @@ void CWindowForm::Reset() {
     EmptyInputForChoice();
     m_rowsOut.Free();
     ShowRowCount(ERowList::Out, false);
-    m_loadedCode = ETextCode::Ansi;
-    m_nLastRow = 0;
     m_strDataPath.clear();
 }
 
 void CWindowForm::EmptyInputForChoice() {
     m_rowsIn.Free();
     ShowRowCount(ERowList::In, false);
-    m_loadedCode.reset();
+    m_loaded.reset();
+}
+
+void CWindowForm::ChooseDataFile(const std::filesystem::path& path) {
+    m_strDataPath = path;
+    if (std::find(m_arrChosenData.begin(), m_arrChosenData.end(), path) == m_arrChosenData.end())
+        m_arrChosenData.push_back(path);
 }
 
 void CWindowForm::ShowPendingProgress() {
     if (const int nPos = m_nProgressPending.exchange(-1); nPos >= 0)
-        m_dlg.m_progress.SetPos(nPos);
+        m_dlg.ShowProgress(nPos);
 }
 
 void CWindowForm::EnableSaveFolderChoice() {
@@ -105,7 +109,7 @@ void CWindowForm::ReserveRows(ERowList list, std::size_t nRows) {
 void CWindowForm::SetProgressPos(int nPos) {
     const ULONGLONG nNow = ::GetTickCount64();
     if (nNow - m_nLastProgress >= kProgressEveryMs) {
-        m_dlg.m_progress.SetPos(nPos);
+        m_dlg.ShowProgress(nPos);
         m_nLastProgress = nNow;
         m_nProgressPending = -1;
     } else {

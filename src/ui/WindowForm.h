@@ -68,10 +68,10 @@ public:
     // Empties the input list as choosing a data file does, the choice confirmed or not:
     // until a load completes, the jobs have no rows of the file chosen to work on.
     void EmptyInputForChoice();
-
-    // Data files chosen since start-up or the last Clear; only the dialog's thread changes
-    // it, and never while a job runs.
-    std::vector<std::filesystem::path> m_arrChosenData;
+    // Takes path as the data file the load reads, and among the files every save checks.
+    void ChooseDataFile(const std::filesystem::path& path);
+    // Clear: no data file is chosen any more.
+    void ForgetChosenDataFiles() { m_arrChosenData.clear(); }
 
 private:
     friend struct SWindowFormMap;
@@ -95,6 +95,9 @@ private:
     void RedrawRows(ERowList list) const;
 
     CUrlToolDlg& m_dlg;
+    // Data files chosen since start-up or the last Clear, each once; only the dialog's thread
+    // changes it, and never while a job runs.
+    std::vector<std::filesystem::path> m_arrChosenData;
     CLeadByteRule m_leadBytes = CLeadByteRule::System();
     static constexpr ULONGLONG kShowEveryMs = 200;
     ULONGLONG m_nLastShown = 0;             // when a list view last caught up with its rows

@@ -25,10 +25,17 @@ template <class T> struct SMessageMapEntry {
     UINT nId;                // the control id, or 0
     void (T::*pfnCommand)(); // for WM_COMMAND entries
     LRESULT (T::*pfnMessage)(WPARAM, LPARAM); // for the others
+    // For WM_COMMAND entries of any control (nId 0): takes the id, and says whether the
+    // control was one it handles.
+    bool (T::*pfnCommandOf)(UINT nId) = nullptr;
 };
 
 template <class T> constexpr SMessageMapEntry<T> OnClicked(UINT nId, void (T::*pfn)()) {
     return {WM_COMMAND, BN_CLICKED, nId, pfn, nullptr};
+}
+// A click on any button that pfn claims by its id: for a family of buttons kept in a table.
+template <class T> constexpr SMessageMapEntry<T> OnClickedAny(bool (T::*pfn)(UINT nId)) {
+    return {WM_COMMAND, BN_CLICKED, 0, nullptr, nullptr, pfn};
 }
 template <class T>
 constexpr SMessageMapEntry<T> OnNotify(UINT nCode, UINT nId, LRESULT (T::*pfn)(WPARAM, LPARAM)) {
@@ -90,9 +97,16 @@ bool Dispatch(T* pThis, const SMessageMapEntry<T> (&map)[N], UINT nMsg, WPARAM w
     for (const SMessageMapEntry<T>& entry : map) {
         if (entry.nMessage != nMsg)
             continue;
-        assert((nMsg == WM_COMMAND ? entry.pfnCommand != nullptr : entry.pfnMessage != nullptr) &&
+        assert((nMsg == WM_COMMAND
+                    ? (entry.pfnCommand != nullptr) != (entry.pfnCommandOf != nullptr)
+                    : entry.pfnMessage != nullptr) &&
                "a map entry without the handler its message needs");
-        if (nMsg == WM_COMMAND) {
+        if (nMsg == WM_COMMAND && entry.pfnCommandOf != nullptr) {
+            if (HIWORD(wParam) == entry.nCode && (pThis->*entry.pfnCommandOf)(LOWORD(wParam))) {
+                lResult = 0;
+                return true;
+            }
+        } else if (nMsg == WM_COMMAND) {
             if (HIWORD(wParam) == entry.nCode && LOWORD(wParam) == entry.nId) {
                 (pThis->*entry.pfnCommand)();
                 lResult = 0;

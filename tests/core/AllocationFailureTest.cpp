@@ -96,10 +96,11 @@ public:
 };
 
 // What a job may change, and what must be back as it was after a failure.
-using FormShot = std::tuple<Rows, Rows, std::size_t, std::size_t, int, std::string>;
+using FormShot =
+    std::tuple<Rows, Rows, std::size_t, std::size_t, std::optional<SLoaded>, std::string>;
 FormShot ShotOf(const CRecordingForm& form) {
     return {RowsOf(form.m_rowsIn),       RowsOf(form.m_rowsOut), form.m_rowsIn.ChunkCount(),
-            form.m_rowsOut.ChunkCount(), form.m_nLastRow,        ReadBytes(form.m_strSavePath)};
+            form.m_rowsOut.ChunkCount(), form.m_loaded,          ReadBytes(form.m_strSavePath)};
 }
 
 TEST(OutOfMemory, AtEachAllocationOfAJob) {

@@ -49,7 +49,7 @@ TEST(Jobs, RowsEachJobKeeps) {
         form.m_strSavePath = dir / "out.txt";
         Fill(form.m_rowsIn, c.in);
         Fill(form.m_rowsOut, c.before);
-        form.m_nLastRow = c.lastRow.value_or(static_cast<int>(c.in.size()) - 1);
+        form.m_loaded = SLoaded{c.lastRow.value_or(static_cast<int>(c.in.size()) - 1)};
         form.m_strMarker = form.m_strMarkerUtf8 = c.marker;
         for (int nRun = 0; nRun < 2; ++nRun)
             EXPECT_EQ(c.job(form), EJobResult::Completed) << c.name;
@@ -86,7 +86,7 @@ TEST(Jobs, SavingOverAnotherDataFilesResultAsks) {
             form.m_strDataPath = dir / pszData;
             form.m_rowsIn.Free();
             Fill(form.m_rowsIn, {pszData + ("/" + kM)});
-            form.m_nLastRow = 0;
+            form.m_loaded = SLoaded{0};
             c.job(form);
         }
         EXPECT_EQ(form.m_questions, Messages{std::string(texts::kOverwriteOtherResult) + "\n" +
@@ -147,7 +147,7 @@ TEST(Jobs, FailuresChangeNothing) {
         {.name = "trim: a data file chosen, none loaded since",
          .run =
              [](CFaultyForm& f) {
-                 f.m_loadedCode.reset();
+                 f.m_loaded.reset();
                  return RunConvertJob(f);
              },
          .message = texts::kNotLoaded,
@@ -168,11 +168,11 @@ TEST(Jobs, FailuresChangeNothing) {
         form.m_strSavePath = dir / c.save;
         Fill(form.m_rowsIn, {"kept0", "a/" + kM});
         Fill(form.m_rowsOut, {"earlier"});
-        form.m_nLastRow = 1;
+        form.m_loaded = SLoaded{1};
         EXPECT_EQ(c.run(form), c.result) << c.name;
         EXPECT_EQ(form.m_messages, Messages{c.message}) << c.name;
         EXPECT_EQ(RowsOf(form.m_rowsIn), (Rows{"kept0", "a/" + kM})) << c.name;
-        EXPECT_EQ(form.m_nLastRow, 1) << c.name;
+        EXPECT_EQ(form.GetLastRow(), form.m_loaded ? 1 : 0) << c.name;
         EXPECT_EQ(form.m_nProgressPos, c.progress) << c.name;
         EXPECT_EQ(form.m_rowsIn.ChunkCount(), 1u) << c.name; // none kept for rows gone
         EXPECT_EQ(RowsOf(form.m_rowsOut), Rows{"earlier"}) << c.name;

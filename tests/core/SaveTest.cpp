@@ -154,7 +154,7 @@ TEST(SaveFaults, FullDisk) {
     form.m_folder = small;
     for (std::size_t i = 0; i < 5000; ++i)
         form.m_rowsIn.Append(std::to_string(i % 4000) + std::string(40, 'x'));
-    form.m_nLastRow = 4999;
+    form.m_loaded = SLoaded{4999};
     form.m_strSavePath = target;
     EXPECT_EQ(RunDedupJob(form), EJobResult::Failed);
     const Files old{{"urls.txt", "old\r\n"}};

@@ -45,7 +45,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* pData, std::size_t nSi
     const Rows expected =
         ReferenceRows(bytes.substr(0, 3) == "\xEF\xBB\xBF" ? bytes.substr(3) : bytes);
     if (form.m_rowsIn.Count() != expected.size() ||
-        form.m_nLastRow != static_cast<int>(expected.size()) - 1)
+        form.GetLastRow() != static_cast<int>(expected.size()) - 1)
         std::abort();
     for (std::size_t i = 0; i < expected.size(); ++i)
         if (form.m_rowsIn.Row(i) != expected[i])
