@@ -93,7 +93,7 @@ int wmain(int argc, wchar_t** argv) {
         for (std::size_t nJob = 0; nJob < kJobCount; ++nJob) {
             monitor.TakeWorstMs();
             const auto start = Clock::now();
-            h.Click(CUrlToolDlg::kJobButtons[nJob]);
+            h.Click(ButtonOf(static_cast<EJobId>(nJob)));
             h.WaitForJob();
             dWindow[nJob] = std::min(dWindow[nJob], Seconds(Clock::now() - start));
             // The worst answer of every round counts: the window must never be slow.

@@ -24,8 +24,8 @@ namespace {
 constexpr int kFreeButtons[] = {IDC_BROWSE_DATA, IDC_CLEAR, IDCANCEL};
 
 int StepIndex(int nId) {
-    for (std::size_t i = 0; i < std::size(CUrlToolDlg::kStepButtons); ++i)
-        if (CUrlToolDlg::kStepButtons[i] == nId)
+    for (std::size_t i = 0; i < std::size(kStepButtons); ++i)
+        if (kStepButtons[i] == nId)
             return static_cast<int>(i);
     return -1;
 }

@@ -18,35 +18,35 @@
 #include <string>
 #include <vector>
 
+// Each job's button, keyed by the job: the one window-side place a job is named.
+struct SJobButton {
+    EJobId job;
+    int nId;
+};
+inline constexpr SJobButton kJobButtons[] = {
+    {kLoadJob, IDC_LOAD}, {kConvertJob, IDC_CONVERT}, {kDedupJob, IDC_DEDUP}};
+static_assert(std::size(kJobButtons) == kJobCount);
+constexpr int ButtonOf(EJobId job) {
+    for (const SJobButton& button : kJobButtons)
+        if (button.job == job)
+            return button.nId;
+    return 0;
+}
+// The buttons the form's steps enable, in the order a user meets them: the load, the
+// save folder choice, then every other job.
+inline constexpr std::array<int, kJobCount + 1> kStepButtons = [] {
+    std::array<int, kJobCount + 1> ids{ButtonOf(kLoadJob), IDC_BROWSE_DEST};
+    std::size_t n = 2;
+    for (const SJobButton& button : kJobButtons)
+        if (button.job != kLoadJob)
+            ids[n++] = button.nId;
+    return ids;
+}();
+
 class CUrlToolDlg : public CDialog {
 public:
     explicit CUrlToolDlg(CWnd* pParent = nullptr);
     ~CUrlToolDlg() override;
-
-    // Each job's button, keyed by the job: the one window-side place a job is named.
-    struct SJobButton {
-        EJobId job;
-        int nId;
-    };
-    static constexpr SJobButton kJobButtons[] = {
-        {kLoadJob, IDC_LOAD}, {kConvertJob, IDC_CONVERT}, {kDedupJob, IDC_DEDUP}};
-    static_assert(std::size(kJobButtons) == kJobCount);
-    static constexpr int ButtonOf(EJobId job) {
-        for (const SJobButton& button : kJobButtons)
-            if (button.job == job)
-                return button.nId;
-        return 0;
-    }
-    // The buttons the form's steps enable, in the order a user meets them: the load, the
-    // save folder choice, then every other job.
-    static constexpr std::array<int, kJobCount + 1> kStepButtons = [] {
-        std::array<int, kJobCount + 1> ids{ButtonOf(kLoadJob), IDC_BROWSE_DEST};
-        std::size_t n = 2;
-        for (const SJobButton& button : kJobButtons)
-            if (button.job != kLoadJob)
-                ids[n++] = button.nId;
-        return ids;
-    }();
 
     // The file named on the command line, chosen as the dialog opens.
     void SetStartPath(std::filesystem::path path) { m_strStartPath = std::move(path); }

@@ -127,7 +127,8 @@ TEST(OutOfMemory, AtEachAllocationOfAJob) {
             RunLoadJob(form);
         form.m_messages.clear();
     };
-    for (const EJobId id : {kLoadJob, kConvertJob, kDedupJob}) {
+    for (std::size_t nJob = 0; nJob < kJobCount; ++nJob) {
+        const EJobId id = static_cast<EJobId>(nJob);
         CRecordingForm form;
         prepare(form, id);
         const FormShot before = ShotOf(form);

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 #include <optional>
 #include <system_error>
@@ -56,7 +57,9 @@ TEST(Jobs, RowsEachJobKeeps) {
         EXPECT_EQ(RowsOf(form.m_rowsOut), c.out) << c.name;
         EXPECT_EQ(form.m_nProgressPos, c.progress) << c.name;
         EXPECT_EQ(ReadBytes(dir / "out.txt"), CrLf(c.out)) << c.name;
-        const char* pszDone = c.job == RunDedupJob ? texts::kDedupDone : texts::kConvertDone;
+        const auto kind = std::find_if(std::begin(kJobs), std::end(kJobs),
+                                       [&](const SJobKind& job) { return job.pfnRun == c.job; });
+        const char* pszDone = kind->pszDone;
         EXPECT_EQ(form.m_messages, Messages(2, pszDone)) << c.name;
     }
 }

@@ -23,12 +23,17 @@ public:
     CUrlToolDlg& Dialog() { return *m_pDlg; }
     HWND Item(int nId) const { return ::GetDlgItem(Dlg(), nId); }
     bool Enabled(int nId) const { return ::IsWindowEnabled(Item(nId)) != FALSE; }
-    // The enabled state of the form's steps: "読み込み", "保存先", "変換 開始", "重複 調整".
-    std::vector<bool> JobButtons() const {
-        std::vector<bool> enabled;
-        for (int nId : CUrlToolDlg::kStepButtons)
-            enabled.push_back(Enabled(nId));
-        return enabled;
+    // How far the form's steps are open: the buttons of kStepButtons enabled, when they are
+    // its first ones and the rest are disabled; -1 in any other state.
+    enum EStep : int { kFresh, kFileChosen, kLoaded, kFolderChosen = kJobCount + 1 };
+    int StepsOpen() const {
+        int nOpen = 0;
+        while (nOpen < kFolderChosen && Enabled(kStepButtons[nOpen]))
+            ++nOpen;
+        for (int i = nOpen; i < kFolderChosen; ++i)
+            if (Enabled(kStepButtons[i]))
+                return -1;
+        return nOpen;
     }
     std::wstring Text(int nId) const {
         wchar_t sz[4096] = L"";

@@ -10,7 +10,6 @@
 
 namespace {
 
-using Buttons = std::vector<bool>;
 const std::wstring kConvertDone = L"データ変換&&ファイル保存完了";
 const std::wstring kDedupDone = L"URL重複削除処理完了";
 
@@ -47,22 +46,22 @@ TEST(MainDialog, ConversionAndDuplicateAdjustment) {
     EXPECT_EQ(info.hwndFocus, h.Item(IDCANCEL));
     EXPECT_EQ(h.Text(IDC_MARKER), L"regist_pernad.cgi");
     EXPECT_FALSE(h.Enabled(IDC_MARKER));
-    EXPECT_EQ(h.JobButtons(), (Buttons{false, false, false, false}));
+    EXPECT_EQ(h.StepsOpen(), CDialogHarness::kFresh);
 
     h.ChooseDataFile({}); // cancelled: nothing enabled
-    EXPECT_EQ(h.JobButtons(), (Buttons{false, false, false, false}));
+    EXPECT_EQ(h.StepsOpen(), CDialogHarness::kFresh);
     h.ChooseDataFile(dir / "urls.txt");
     EXPECT_EQ(h.Text(IDC_DATA_PATH), (dir / "urls.txt").wstring());
-    EXPECT_EQ(h.JobButtons(), (Buttons{true, false, false, false}));
+    EXPECT_EQ(h.StepsOpen(), CDialogHarness::kFileChosen);
     h.m_bFailThreads = true; // a worker that cannot start: the buttons are back
     h.Click(IDC_LOAD);
     EXPECT_EQ(h.TakeMessages(), BoxTexts{L"RECV THREAD CREATE ERROR!!"});
-    EXPECT_EQ(h.JobButtons(), (Buttons{true, false, false, false}));
+    EXPECT_EQ(h.StepsOpen(), CDialogHarness::kFileChosen);
     EXPECT_TRUE(h.Enabled(IDCANCEL));
     h.m_bFailThreads = false;
 
     EXPECT_EQ(h.RunJob(IDC_LOAD), BoxTexts{L"データファイル読み込み完了"});
-    EXPECT_EQ(h.JobButtons(), (Buttons{true, true, false, false}));
+    EXPECT_EQ(h.StepsOpen(), CDialogHarness::kLoaded);
     ASSERT_EQ(h.ListCount(IDC_LIST_IN), 3);
     EXPECT_EQ(h.ListText(IDC_LIST_IN, 2, 0), L"2");
     EXPECT_EQ(h.ListText(IDC_LIST_IN, 0), L"http://a.jp/テスト/regist_pernad.cgi?mode=new");
@@ -70,11 +69,11 @@ TEST(MainDialog, ConversionAndDuplicateAdjustment) {
     h.ChooseFolder({});                                  // cancelled: the form is unchanged
     EXPECT_EQ(h.m_folderOpenedAt, dir.Path().wstring()); // the data file's folder at first
     EXPECT_EQ(h.Text(IDC_DEST_PATH), L"");
-    EXPECT_EQ(h.JobButtons(), (Buttons{true, true, false, false}));
+    EXPECT_EQ(h.StepsOpen(), CDialogHarness::kLoaded);
     h.ChooseFolder(dir / "out");
     const auto target = dir / "out" / "urls.txt";
     EXPECT_EQ(h.Text(IDC_DEST_PATH), (dir / "out").wstring() + L"\\urls.txt");
-    EXPECT_EQ(h.JobButtons(), (Buttons{true, true, true, true}));
+    EXPECT_EQ(h.StepsOpen(), CDialogHarness::kFolderChosen);
 
     EXPECT_EQ(h.RunJob(IDC_CONVERT), BoxTexts{kConvertDone});
     EXPECT_EQ(ReadBytes(target), CrLf({strRow, strRow}));
@@ -116,7 +115,7 @@ TEST(MainDialog, ConversionAndDuplicateAdjustment) {
     EXPECT_EQ(h.ListCount(IDC_LIST_IN) + h.ListCount(IDC_LIST_OUT), 0);
     EXPECT_EQ(h.Text(IDC_DATA_PATH), L"");
     EXPECT_EQ(h.Text(IDC_MARKER), L"regist_pernad.cgi");
-    EXPECT_EQ(h.JobButtons(), (Buttons{false, false, false, false}));
+    EXPECT_EQ(h.StepsOpen(), CDialogHarness::kFresh);
 }
 
 // A save path the user typed may name an earlier data file: a save over any data file
@@ -143,7 +142,7 @@ TEST(MainDialog, SavingOverAnyChosenDataFileAsksFirst) {
         for (int nButton : {IDC_DEDUP, IDC_CONVERT})
             EXPECT_EQ(h.RunJob(nButton), BoxTexts{L"データファイルが読み込まれていません。"})
                 << choice;
-        EXPECT_EQ(h.JobButtons(), (Buttons{true, true, true, true}));
+        EXPECT_EQ(h.StepsOpen(), CDialogHarness::kFolderChosen);
     }
     h.ChooseDataFile(dir / "G" / "B.txt");
     h.RunJob(IDC_LOAD);
@@ -484,8 +483,7 @@ TEST(Races, RandomClicksWhileJobsRun) {
     h.m_openPath = dir / "urls.txt";
     h.m_folder = dir / "out";
     std::vector<int> kButtons{IDC_BROWSE_DATA, IDC_CLEAR};
-    kButtons.insert(kButtons.end(), std::begin(CUrlToolDlg::kStepButtons),
-                    std::end(CUrlToolDlg::kStepButtons));
+    kButtons.insert(kButtons.end(), std::begin(kStepButtons), std::end(kStepButtons));
     // Every job ends with a message box; holding it keeps the job running while the
     // dialog is tried.
     h.m_bHoldBoxes = true;
