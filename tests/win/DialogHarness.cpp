@@ -72,11 +72,7 @@ PIDLIST_ABSOLUTE WINAPI CDialogHarness::FolderSeam(LPBROWSEINFOW pInfo) {
     if (pInfo->lpfn != nullptr) {
         static const ATOM kClass = [] {
             WNDCLASSW wc{};
-            wc.lpfnWndProc = [](HWND hWnd, UINT nMsg, WPARAM wParam, LPARAM lParam) -> LRESULT {
-                if (nMsg == BFFM_SETSELECTIONW && wParam == TRUE)
-                    s_pCurrent->m_folderOpenedAt = reinterpret_cast<LPCWSTR>(lParam);
-                return ::DefWindowProcW(hWnd, nMsg, wParam, lParam);
-            };
+            wc.lpfnWndProc = FolderDialogStandIn;
             wc.lpszClassName = L"KelvaneTestFolderDialog";
             return ::RegisterClassW(&wc);
         }();
@@ -119,4 +115,11 @@ BOOL WINAPI CDialogHarness::MenuSeam(HMENU hMenu, UINT, int, int, int, HWND, con
         s_pCurrent->m_menuItems.push_back((bGrayed ? L"!" : L"") + std::wstring(szItem));
     }
     return static_cast<BOOL>(s_pCurrent->m_nMenuChoice);
+}
+
+LRESULT CALLBACK CDialogHarness::FolderDialogStandIn(HWND hWnd, UINT nMsg, WPARAM wParam,
+                                                     LPARAM lParam) {
+    if (nMsg == BFFM_SETSELECTIONW && wParam == TRUE)
+        s_pCurrent->m_folderOpenedAt = reinterpret_cast<LPCWSTR>(lParam);
+    return ::DefWindowProcW(hWnd, nMsg, wParam, lParam);
 }

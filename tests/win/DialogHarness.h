@@ -109,6 +109,7 @@ private:
     static int WINAPI MessageBoxSeam(HWND, LPCWSTR, LPCWSTR, UINT);
     static BOOL WINAPI OpenSeam(LPOPENFILENAMEW);
     static PIDLIST_ABSOLUTE WINAPI FolderSeam(LPBROWSEINFOW);
+    static LRESULT CALLBACK FolderDialogStandIn(HWND, UINT, WPARAM, LPARAM);
     static HRESULT WINAPI FolderNameSeam(PCIDLIST_ABSOLUTE, SIGDN, PWSTR*);
     static BOOL WINAPI MenuSeam(HMENU, UINT, int, int, int, HWND, const RECT*);
     static HANDLE WINAPI CreateThreadSeam(LPSECURITY_ATTRIBUTES, SIZE_T, LPTHREAD_START_ROUTINE,
