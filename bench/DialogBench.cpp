@@ -8,7 +8,7 @@
 
 #include "DialogHarness.h"
 
-#include "data/MemoryForm.h"
+#include "form/MemoryForm.h"
 #include "jobs/Jobs.h"
 #include "res/resource.h"
 

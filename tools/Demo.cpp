@@ -33,8 +33,7 @@ int wmain(int argc, wchar_t** argv) {
     // Wine puts a message box in the middle of the screen; so goes the window, under it.
     RECT rc{};
     ::GetWindowRect(h.Dlg(), &rc);
-    ::SetWindowPos(h.Dlg(), nullptr,
-                   (::GetSystemMetrics(SM_CXSCREEN) - (rc.right - rc.left)) / 2,
+    ::SetWindowPos(h.Dlg(), nullptr, (::GetSystemMetrics(SM_CXSCREEN) - (rc.right - rc.left)) / 2,
                    (::GetSystemMetrics(SM_CYSCREEN) - (rc.bottom - rc.top)) / 2, 0, 0,
                    SWP_NOSIZE | SWP_NOZORDER);
 

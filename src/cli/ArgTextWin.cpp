@@ -1,6 +1,6 @@
 #include "ArgText.h"
 
-#include "win/Text.h"
+#include "text/WideText.h"
 
 #include <windows.h>
 

@@ -4,7 +4,7 @@
 #include "CliTexts.h"
 
 #include "Version.h"
-#include "data/Texts.h"
+#include "form/Texts.h"
 
 #include <string_view>
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "data/TextCode.h"
 #include "jobs/Jobs.h"
+#include "text/TextCode.h"
 
 #include <filesystem>
 #include <optional>

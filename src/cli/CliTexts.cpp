@@ -2,7 +2,7 @@
 
 #include "ArgText.h"
 
-#include "data/Texts.h"
+#include "form/Texts.h"
 
 namespace {
 

@@ -6,10 +6,10 @@
 #include "CliOptions.h"
 #include "CliTexts.h"
 
-#include "data/AtomicFile.h"
-#include "data/MemoryForm.h"
-#include "data/PathText.h"
+#include "form/MemoryForm.h"
 #include "jobs/Jobs.h"
+#include "saving/AtomicFile.h"
+#include "saving/PathText.h"
 
 #include <csignal>
 #include <cstdio>

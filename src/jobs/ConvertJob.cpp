@@ -1,9 +1,9 @@
 #include "JobSteps.h"
 #include "Jobs.h"
 
-#include "data/MarkerSearch.h"
-#include "data/SaveFile.h"
-#include "data/Texts.h"
+#include "form/Texts.h"
+#include "jobs/MarkerSearch.h"
+#include "saving/SaveFile.h"
 
 EJobResult RunConvertJob(CToolForm& form) {
     std::filesystem::path savePath;

@@ -1,10 +1,10 @@
 #include "JobSteps.h"
 #include "Jobs.h"
 
-#include "data/RowGatherer.h"
-#include "data/SaveFile.h"
-#include "data/Texts.h"
-#include "data/UniqueRows.h"
+#include "form/Texts.h"
+#include "jobs/RowGatherer.h"
+#include "jobs/UniqueRows.h"
+#include "saving/SaveFile.h"
 
 #include <algorithm>
 #include <optional>

@@ -1,8 +1,8 @@
 #include "JobSteps.h"
 
-#include "data/AtomicFile.h"
-#include "data/PathText.h"
-#include "data/Texts.h"
+#include "form/Texts.h"
+#include "saving/AtomicFile.h"
+#include "saving/PathText.h"
 
 #include <new>
 #include <string>

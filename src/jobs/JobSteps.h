@@ -3,7 +3,7 @@
 
 #include "Jobs.h"
 
-#include "data/SaveFile.h"
+#include "saving/SaveFile.h"
 
 #include <filesystem>
 #include <functional>

@@ -3,9 +3,9 @@
 // the untyped worker argument), runs its job to the end and returns 0. The
 // Run functions do the same work and say how it ended, for callers that wait.
 
-#include "data/ByteSource.h"
-#include "data/Texts.h"
-#include "data/ToolForm.h"
+#include "form/Texts.h"
+#include "form/ToolForm.h"
+#include "reading/ByteSource.h"
 
 #include <cstddef>
 #include <filesystem>

@@ -1,8 +1,8 @@
 #include "JobSteps.h"
 #include "Jobs.h"
 
-#include "data/BatchReader.h"
-#include "data/Texts.h"
+#include "form/Texts.h"
+#include "reading/BatchReader.h"
 
 #include <climits>
 #include <cstdint>

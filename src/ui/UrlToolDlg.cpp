@@ -2,13 +2,13 @@
 
 #include "WorkerMessages.h"
 #include "app/AboutDlg.h"
-#include "data/PathText.h"
-#include "data/Texts.h"
+#include "form/Texts.h"
 #include "jobs/Jobs.h"
 #include "res/resource.h"
+#include "saving/PathText.h"
+#include "text/WideText.h"
 #include "win/Seams.h"
 #include "win/ShortcutTarget.h"
-#include "win/Text.h"
 
 #include <commdlg.h>
 #include <shellapi.h>

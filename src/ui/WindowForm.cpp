@@ -2,10 +2,10 @@
 
 #include "UrlToolDlg.h"
 #include "WorkerMessages.h"
-#include "data/Texts.h"
+#include "form/Texts.h"
 #include "res/resource.h"
+#include "text/WideText.h"
 #include "win/App.h"
-#include "win/Text.h"
 
 #include <algorithm>
 #include <climits>

@@ -12,7 +12,7 @@
 // another job, empty a list or end the dialog is disabled, and the dialog never
 // waits for the worker.
 
-#include "data/ToolForm.h"
+#include "form/ToolForm.h"
 #include "win/Dialog.h"
 
 #include <array>

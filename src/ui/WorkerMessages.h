@@ -3,7 +3,7 @@
 // row lists and the buttons. Each is sent (SendMessage), so the worker waits
 // until the dialog has carried it out; only the job's end is posted.
 
-#include "data/TextCode.h"
+#include "text/TextCode.h"
 
 #include <windows.h>
 

@@ -1,7 +1,7 @@
 #include "App.h"
 
 #include "Seams.h"
-#include "Text.h"
+#include "text/WideText.h"
 
 #include <objbase.h>
 #include <winsock2.h>

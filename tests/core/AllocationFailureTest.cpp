@@ -4,8 +4,8 @@
 // form as it was, so that a retry gives what a first success would have given.
 #include "TestUtil.h"
 
-#include "data/MemoryForm.h"
-#include "data/Texts.h"
+#include "form/MemoryForm.h"
+#include "form/Texts.h"
 #include "jobs/Jobs.h"
 
 #include <gtest/gtest.h>

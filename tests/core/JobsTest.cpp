@@ -1,7 +1,7 @@
 #include "TestUtil.h"
 
-#include "data/MemoryForm.h"
-#include "data/Texts.h"
+#include "form/MemoryForm.h"
+#include "form/Texts.h"
 #include "jobs/Jobs.h"
 
 #include <gtest/gtest.h>

@@ -1,4 +1,4 @@
-#include "data/MarkerSearch.h"
+#include "jobs/MarkerSearch.h"
 
 #include <gtest/gtest.h>
 

@@ -2,11 +2,11 @@
 // code never changes the rows' bytes, only how they are searched, shown and saved.
 #include "TestUtil.h"
 
-#include "data/BatchReader.h"
-#include "data/MemoryForm.h"
-#include "data/Texts.h"
-#include "data/Utf8Check.h"
+#include "form/MemoryForm.h"
+#include "form/Texts.h"
 #include "jobs/Jobs.h"
+#include "reading/BatchReader.h"
+#include "text/Utf8Check.h"
 
 #include <gtest/gtest.h>
 

@@ -3,12 +3,12 @@
 // the old file stays whole and no temporary file is left.
 #include "TestUtil.h"
 
-#include "data/AtomicFile.h"
-#include "data/MemoryForm.h"
-#include "data/PodArray.h"
-#include "data/SaveFile.h"
-#include "data/Texts.h"
+#include "form/MemoryForm.h"
+#include "form/Texts.h"
 #include "jobs/Jobs.h"
+#include "rows/PodArray.h"
+#include "saving/AtomicFile.h"
+#include "saving/SaveFile.h"
 
 #include <gtest/gtest.h>
 
@@ -17,7 +17,7 @@
 #include <utility>
 
 #ifdef _WIN32
-#include "win/FileSeams.h"
+#include "saving/FileSeams.h"
 
 #include <windows.h>
 #else

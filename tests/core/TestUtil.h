@@ -1,9 +1,9 @@
 #pragma once
 // What the tests share: a folder of their own, file bytes, and rows.
 
-#include "data/ByteSource.h"
-#include "data/PathText.h"
-#include "data/RowList.h"
+#include "reading/ByteSource.h"
+#include "rows/RowList.h"
+#include "saving/PathText.h"
 
 #include <algorithm>
 #include <atomic>

@@ -1,7 +1,7 @@
 #include "TestUtil.h"
 
-#include "data/HashFold.h"
-#include "data/UniqueRowsImpl.h"
+#include "jobs/HashFold.h"
+#include "jobs/UniqueRowsImpl.h"
 
 #include <gtest/gtest.h>
 

@@ -3,8 +3,8 @@
 // is taken off first. UTF-16 is refused with no row; which files count as UTF-16 the read
 // tests try at the edges of the rule.
 #include "../core/TestUtil.h"
-#include "data/MemoryForm.h"
-#include "data/Texts.h"
+#include "form/MemoryForm.h"
+#include "form/Texts.h"
 #include "jobs/Jobs.h"
 
 #include <cstdlib>

@@ -2,7 +2,7 @@
 // them: Kelvane.exe driven through its window, kelvane-cli.exe with Japanese
 // names, its output read from a pipe; and the manifests Windows reads from both.
 #include "../core/TestUtil.h"
-#include "win/Text.h"
+#include "text/WideText.h"
 
 #include <windows.h>
 

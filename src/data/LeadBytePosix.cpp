@@ -1,6 +1,0 @@
-#include "LeadByte.h"
-
-// Data files are written on Japanese Windows systems, whatever machine reads them here.
-CLeadByteRule CLeadByteRule::System() {
-    return Cp932();
-}
