@@ -13,7 +13,7 @@ inline constexpr char kConvertDone[] = "データ変換&&ファイル保存完�
 inline constexpr char kDedupDone[] = "URL重複削除処理完了";
 inline constexpr char kNoSavePath[] = "保存先アドレスが未入力です。";
 inline constexpr char kNotLoaded[] = "データファイルが読み込まれていません。";
-// The same text for all three jobs (docs/BEHAVIOUR.md).
+// The same text for every job (docs/BEHAVIOUR.md).
 inline constexpr char kThreadCreateError[] = "RECV THREAD CREATE ERROR!!";
 
 // Followed by a line break and the path concerned.
