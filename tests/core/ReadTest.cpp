@@ -139,6 +139,7 @@ TEST(Read, MixedListsAreSavedAsUtf8) {
     CTempDir dir;
     CMemoryForm form;
     form.m_strSavePath = dir / "out.txt";
+    form.m_bAnswerYes = true; // every load is another data file, collected into one save file
     auto load = [&](const std::string& strData) {
         form.m_strDataPath = dir / ("data" + std::to_string(form.m_rowsOut.Count()) + ".txt");
         WriteBytes(form.m_strDataPath, strData);
