@@ -33,8 +33,25 @@ M=regist_pernad.cgi
 printf "a/$M?1\r\n" >data.txt
 mkdir out folder
 printf 'a/x.cgi?1\nb\n' >x.txt
-run "another marker, SAVE a folder" 0 "" trim x.txt out --marker x.cgi
-same "another marker" 'a/x.cgi\r\n' out/x.txt
+cp -- data.txt -d.txt
+
+# The parser: each line the exit code, what standard error says in Japanese and in English,
+# the file written and its bytes, and the arguments as the shell splits them. A repeated
+# option counts as given last; -- ends the options, even before a save file named --.
+while IFS='|' read -r code ja en file bytes args; do
+    eval "set -- $args"
+    run "$args" "$code" "$(t "$ja" "$en")" "$@"
+    [ -z "$file" ] || same "$args" "$bytes" "$file"
+done <<EOF
+2|不明な処理名です (trim か dedup): load|unknown job (trim or dedup): load|||load data.txt o.txt
+2|不明なオプションです: --mark|unknown option --mark|||trim data.txt o.txt --mark x
+2|trim でだけ|trim only|||dedup data.txt o.txt --marker x
+2|空でない|not empty|||trim data.txt o.txt --marker ''
+0|||out/x.txt|a/x.cgi\r\n|trim x.txt out --marker nowhere --marker x.cgi
+0|||o.txt|a/$M\r\n|trim -- -d.txt o.txt
+0|||./--|a/$M?1\r\n|dedup data.txt -- --
+2|引数が多すぎます|too many arguments|||trim -- data.txt o.txt --force
+EOF
 # A marker typed in a UTF-8 terminal meets Shift-JIS data: 例.cgi is 97 E1 2E 63 67 69 there.
 printf 'a/\227\341.cgi?x\nb/x.cgi\n' >sjis.txt
 LC_ALL=C.UTF-8 run "utf-8 marker" 0 "" trim sjis.txt out --marker 例.cgi
@@ -50,9 +67,6 @@ run "a SAVE folder with a folder of the data file's name" 1 "$(t "はフォル�
 run "missing data file" 1 "$(t "データファイルを開けませんでした。" "cannot open the data file")" trim none.txt o.txt
 run "save folder missing" 1 "$(t "保存ファイルに書き込めませんでした。" "cannot write the save file")" trim data.txt no/o.txt
 run "empty save path" 1 "$(t "保存先アドレスが未入力です。" "no save file given")" trim data.txt ""
-run "unknown job" 2 "$(t "不明な処理名" "unknown job")" sort data.txt o.txt
-run "marker with dedup" 2 "$(t "trim でだけ" "trim only")" dedup data.txt o.txt --marker x
-run "empty marker" 2 "$(t "空でない" "not empty")" trim data.txt o.txt --marker ''
 LC_ALL=C.UTF-8 run "marker outside code page 932" 2 "cannot hold" trim data.txt o.txt --marker 😀
 run "help" 0 "" --help
 # The help and the manual page list the same options, -q and -h among them.
@@ -67,13 +81,6 @@ grep -q "$(t "データ変換&&ファイル保存完了 (1 行 → 1 行)" "conv
     ok || fail "completion line: $(cat stdout)"
 run "version" 0 "" --version
 grep -q "^kelvane-cli [0-9.]*$" stdout && ok || fail "version: $(cat stdout)"
-# -- ends the options: a data file named -d.txt, and a save file named --.
-cp -- data.txt -d.txt
-run "-- before a file named like an option" 0 "" trim -- -d.txt o.txt
-same "-- data file" "a/$M\r\n" o.txt
-run "-- as a save file after --" 0 "" dedup data.txt -- --
-same "-- save file" "a/$M\r\n" ./--
-run "an option after -- is a file" 2 "$(t "引数が多すぎます" "too many arguments")" trim -- data.txt o.txt --force
 
 # Pipes: - reads standard input and writes the rows alone to standard output; messages go
 # to stderr with the row counts; a closed pipe ends with exit 1, not a signal.
