@@ -35,16 +35,18 @@ mkdir out folder
 printf 'a/x.cgi?1\nb\n' >x.txt
 cp -- data.txt -d.txt
 
-# The parser: each line the exit code, what standard error says in Japanese and in English,
-# the file written and its bytes, and the arguments as the shell splits them. A repeated
-# option counts as given last; -- ends the options, even before a save file named --.
+# The parser. Each line: the exit code, what standard error says in Japanese and in English,
+# the file written and its bytes, and the arguments as the shell splits them. A usage error
+# is two lines, the second pointing to --help. A repeated option counts as given last.
 while IFS='|' read -r code ja en file bytes args; do
     eval "set -- $args"
-    run "$args" "$code" "$(t "$ja" "$en")" "$@"
+    run "$args" "$code" "$(t "$ja" "$en")" "$@" </dev/null
     [ -z "$file" ] || same "$args" "$bytes" "$file"
+    [ "$code" != 2 ] || { [ "$(wc -l <stderr)" = 2 ] && grep -q -- --help stderr && ok || fail "$args: $(cat stderr)"; }
 done <<EOF
 2|不明な処理名です (trim か dedup): load|unknown job (trim or dedup): load|||load data.txt o.txt
 2|不明なオプションです: --mark|unknown option --mark|||trim data.txt o.txt --mark x
+2|引数が足りません|missing arguments|||trim data.txt
 2|trim でだけ|trim only|||dedup data.txt o.txt --marker x
 2|空でない|not empty|||trim data.txt o.txt --marker ''
 0|||out/x.txt|a/x.cgi\r\n|trim x.txt out --marker nowhere --marker x.cgi
@@ -52,6 +54,7 @@ done <<EOF
 0|||./--|a/$M?1\r\n|dedup data.txt -- --
 2|引数が多すぎます|too many arguments|||trim -- data.txt o.txt --force
 EOF
+
 # A marker typed in a UTF-8 terminal meets Shift-JIS data: 例.cgi is 97 E1 2E 63 67 69 there.
 printf 'a/\227\341.cgi?x\nb/x.cgi\n' >sjis.txt
 LC_ALL=C.UTF-8 run "utf-8 marker" 0 "" trim sjis.txt out --marker 例.cgi
@@ -73,9 +76,6 @@ run "help" 0 "" --help
 opts() { grep -o -E -- '(^|[ ,])--?[a-z][a-z-]*' "$1" | tr -d ' ,' | sort -u; }
 [ "$(opts stdout)" = "$(opts <(sed 's/\\-/-/g' "$MANPAGE"))" ] && grep -q -- "-q, --quiet" stdout &&
     grep -q -- "-h, --help" stdout && ok || fail "help and manual page: $(diff <(opts stdout) <(opts <(sed 's/\\-/-/g' "$MANPAGE")))"
-# A usage error says what is wrong and where help is, in two lines.
-run "too few arguments" 2 "$(t "引数が足りません" "missing arguments")" trim data.txt
-[ "$(wc -l <stderr)" = 2 ] && grep -q -- "--help" stderr && ok || fail "usage error: $(cat stderr)"
 run "completion line" 0 "" trim data.txt o.txt
 grep -q "$(t "データ変換&&ファイル保存完了 (1 行 → 1 行)" "converted and saved (1 row -> 1 row)")" stdout &&
     ok || fail "completion line: $(cat stdout)"
