@@ -5,7 +5,6 @@
 #include "TestUtil.h"
 
 #include "data/MemoryForm.h"
-#include "data/Texts.h"
 #include "jobs/Jobs.h"
 
 #include <gtest/gtest.h>

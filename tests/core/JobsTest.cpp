@@ -1,7 +1,6 @@
 #include "TestUtil.h"
 
 #include "data/MemoryForm.h"
-#include "data/Texts.h"
 #include "jobs/Jobs.h"
 
 #include <gtest/gtest.h>

@@ -5,15 +5,12 @@
 
 #include "data/AtomicFile.h"
 #include "data/MemoryForm.h"
-#include "data/PodArray.h"
 #include "data/SaveFile.h"
-#include "data/Texts.h"
 #include "jobs/Jobs.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdlib>
-#include <limits>
 #include <utility>
 
 #ifdef _WIN32
@@ -166,20 +163,6 @@ TEST(SaveFaults, FullDisk) {
 #else
     ::umount(small.c_str());
 #endif
-}
-
-// Sizes near the top of size_t (the i686 build's 32 bits included) fail as allocations
-// do, never by wrapping round to a small block.
-TEST(SizeLimits, GrowthThatCannotBeRepresentedFails) {
-    constexpr std::size_t kMax = std::numeric_limits<std::size_t>::max();
-    CPodArray<std::uint64_t> words;
-    EXPECT_THROW(words.Reserve(kMax / 8 + 1), std::bad_alloc);
-    EXPECT_THROW(words.Reserve(kMax / 2), std::bad_alloc);
-    CPodArray<char> bytes;
-    bytes.Append("abc", 3);
-    EXPECT_THROW(bytes.Grow(kMax - 1), std::bad_alloc);
-    EXPECT_THROW(bytes.Grow(kMax), std::bad_alloc);
-    EXPECT_EQ(std::string(bytes.Data(), bytes.Size()), "abc");
 }
 
 #ifdef _WIN32

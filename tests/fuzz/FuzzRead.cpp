@@ -4,7 +4,6 @@
 // tests try at the edges of the rule.
 #include "../core/TestUtil.h"
 #include "data/MemoryForm.h"
-#include "data/Texts.h"
 #include "jobs/Jobs.h"
 
 #include <cstdlib>
