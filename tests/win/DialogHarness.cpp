@@ -72,7 +72,8 @@ PIDLIST_ABSOLUTE WINAPI CDialogHarness::FolderSeam(LPBROWSEINFOW pInfo) {
     if (pInfo->lpfn != nullptr) {
         static const ATOM kClass = [] {
             WNDCLASSW wc{};
-            wc.lpfnWndProc = [](HWND hWnd, UINT nMsg, WPARAM wParam, LPARAM lParam) -> LRESULT {
+            wc.lpfnWndProc = [](HWND hWnd, UINT nMsg, WPARAM wParam, LPARAM lParam)
+                                 CALLBACK -> LRESULT {
                 if (nMsg == BFFM_SETSELECTIONW && wParam == TRUE)
                     s_pCurrent->m_folderOpenedAt = reinterpret_cast<LPCWSTR>(lParam);
                 return ::DefWindowProcW(hWnd, nMsg, wParam, lParam);
