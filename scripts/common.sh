@@ -12,7 +12,7 @@ PACKAGES=(
     cmake make g++ googletest
     g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix binutils-mingw-w64-i686
     wine wine64 fonts-wine xvfb xauth x11-utils fonts-ipafont-gothic imagemagick locales
-    mawk sed time clang-format clang libclang-rt-14-dev
+    mawk sed time clang-format clang libclang-rt-14-dev python3
 )
 
 log() { printf '\n== %s\n' "$*"; }

@@ -7,25 +7,40 @@
 #include <string>
 #include <string_view>
 
+// One message in one language. It has no default and takes no null or empty text, so a
+// table of texts that leaves a message out does not compile.
+class CCliText {
+public:
+    consteval CCliText(const char* psz) : m_psz(psz) {
+        if (psz == nullptr || *psz == '\0')
+            throw "a message needs its text";
+    }
+    constexpr operator const char*() const { return m_psz; }
+
+private:
+    const char* m_psz;
+};
+
+// Filled by name in each language, so that every message has its place in both.
 struct SCliTexts {
-    const char* pszUsage;     // the whole help
-    const char* pszSeeHelp;   // the line after a usage error
-    const char* pszNeedsArgs; // too few arguments
-    const char* pszTooMany;   // too many arguments
-    const char* pszUnknownOption;
-    const char* pszUnknownJob;
-    const char* pszEncodingValue;
-    const char* pszMarkerEmpty;
-    const char* pszMarkerWithDedup;
-    const char* pszMarkerCodePage;
-    const char* pszStdinToFolder;
-    const char* pszIsDataFile;  // after the save path
-    const char* pszIsStdinFile; // after the save path
-    const char* pszFolderInWay; // after the save path
-    const char* pszNotAFile;    // after the save path
-    const char* pszRow;         // after a count of one
-    const char* pszRows;        // after any other count
-    const char* pszArrow;       // between the counts of rows read and rows kept
+    CCliText pszUsage;     // the whole help
+    CCliText pszSeeHelp;   // the line after a usage error
+    CCliText pszNeedsArgs; // too few arguments
+    CCliText pszTooMany;   // too many arguments
+    CCliText pszUnknownOption;
+    CCliText pszUnknownJob;
+    CCliText pszEncodingValue;
+    CCliText pszMarkerEmpty;
+    CCliText pszMarkerWithDedup;
+    CCliText pszMarkerCodePage;
+    CCliText pszStdinToFolder;
+    CCliText pszIsDataFile;  // after the save path
+    CCliText pszIsStdinFile; // after the save path
+    CCliText pszFolderInWay; // after the save path
+    CCliText pszNotAFile;    // after the save path
+    CCliText pszRow;         // after a count of one
+    CCliText pszRows;        // after any other count
+    CCliText pszArrow;       // between the counts of rows read and rows kept
 };
 
 // Japanese where the locale (POSIX: the first of LC_ALL, LC_MESSAGES and LANG that is

@@ -79,11 +79,11 @@ int RunCli(const std::vector<std::string>& args) {
         strError = t.pszStdinToFolder;
     if (!options || !strError.empty()) {
         PrintLine(stderr, strError);
-        PrintLine(stderr, t.pszSeeHelp);
+        PrintLine(stderr, std::string(t.pszSeeHelp));
         return kExitUsage;
     }
     if (options->bHelp) {
-        PrintText(stdout, t.pszUsage);
+        PrintText(stdout, std::string_view(t.pszUsage));
         return kExitOk;
     }
     if (options->bVersion) {

@@ -33,8 +33,28 @@ M=regist_pernad.cgi
 printf "a/$M?1\r\n" >data.txt
 mkdir out folder
 printf 'a/x.cgi?1\nb\n' >x.txt
-run "another marker, SAVE a folder" 0 "" trim x.txt out --marker x.cgi
-same "another marker" 'a/x.cgi\r\n' out/x.txt
+cp -- data.txt -d.txt
+
+# The parser. Each line: the exit code, what standard error says in Japanese and in English,
+# the file written and its bytes, and the arguments as the shell splits them. A usage error
+# is two lines, the second pointing to --help. A repeated option counts as given last.
+while IFS='|' read -r code ja en file bytes args; do
+    eval "set -- $args"
+    run "$args" "$code" "$(t "$ja" "$en")" "$@" </dev/null
+    [ -z "$file" ] || same "$args" "$bytes" "$file"
+    [ "$code" != 2 ] || { [ "$(wc -l <stderr)" = 2 ] && grep -q -- --help stderr && ok || fail "$args: $(cat stderr)"; }
+done <<EOF
+2|不明な処理名です (trim か dedup): load|unknown job (trim or dedup): load|||load data.txt o.txt
+2|不明なオプションです: --mark|unknown option --mark|||trim data.txt o.txt --mark x
+2|引数が足りません|missing arguments|||trim data.txt
+2|trim でだけ|trim only|||dedup data.txt o.txt --marker x
+2|空でない|not empty|||trim data.txt o.txt --marker ''
+0|||out/x.txt|a/x.cgi\r\n|trim x.txt out --marker nowhere --marker x.cgi
+0|||o.txt|a/$M\r\n|trim -- -d.txt o.txt
+0|||./--|a/$M?1\r\n|dedup data.txt -- --
+2|引数が多すぎます|too many arguments|||trim -- data.txt o.txt --force
+EOF
+
 # A marker typed in a UTF-8 terminal meets Shift-JIS data: 例.cgi is 97 E1 2E 63 67 69 there.
 printf 'a/\227\341.cgi?x\nb/x.cgi\n' >sjis.txt
 LC_ALL=C.UTF-8 run "utf-8 marker" 0 "" trim sjis.txt out --marker 例.cgi
@@ -50,30 +70,17 @@ run "a SAVE folder with a folder of the data file's name" 1 "$(t "はフォル�
 run "missing data file" 1 "$(t "データファイルを開けませんでした。" "cannot open the data file")" trim none.txt o.txt
 run "save folder missing" 1 "$(t "保存ファイルに書き込めませんでした。" "cannot write the save file")" trim data.txt no/o.txt
 run "empty save path" 1 "$(t "保存先アドレスが未入力です。" "no save file given")" trim data.txt ""
-run "unknown job" 2 "$(t "不明な処理名" "unknown job")" sort data.txt o.txt
-run "marker with dedup" 2 "$(t "trim でだけ" "trim only")" dedup data.txt o.txt --marker x
-run "empty marker" 2 "$(t "空でない" "not empty")" trim data.txt o.txt --marker ''
 LC_ALL=C.UTF-8 run "marker outside code page 932" 2 "cannot hold" trim data.txt o.txt --marker 😀
 run "help" 0 "" --help
 # The help and the manual page list the same options, -q and -h among them.
 opts() { grep -o -E -- '(^|[ ,])--?[a-z][a-z-]*' "$1" | tr -d ' ,' | sort -u; }
 [ "$(opts stdout)" = "$(opts <(sed 's/\\-/-/g' "$MANPAGE"))" ] && grep -q -- "-q, --quiet" stdout &&
     grep -q -- "-h, --help" stdout && ok || fail "help and manual page: $(diff <(opts stdout) <(opts <(sed 's/\\-/-/g' "$MANPAGE")))"
-# A usage error says what is wrong and where help is, in two lines.
-run "too few arguments" 2 "$(t "引数が足りません" "missing arguments")" trim data.txt
-[ "$(wc -l <stderr)" = 2 ] && grep -q -- "--help" stderr && ok || fail "usage error: $(cat stderr)"
 run "completion line" 0 "" trim data.txt o.txt
 grep -q "$(t "データ変換&&ファイル保存完了 (1 行 → 1 行)" "converted and saved (1 row -> 1 row)")" stdout &&
     ok || fail "completion line: $(cat stdout)"
 run "version" 0 "" --version
 grep -q "^kelvane-cli [0-9.]*$" stdout && ok || fail "version: $(cat stdout)"
-# -- ends the options: a data file named -d.txt, and a save file named --.
-cp -- data.txt -d.txt
-run "-- before a file named like an option" 0 "" trim -- -d.txt o.txt
-same "-- data file" "a/$M\r\n" o.txt
-run "-- as a save file after --" 0 "" dedup data.txt -- --
-same "-- save file" "a/$M\r\n" ./--
-run "an option after -- is a file" 2 "$(t "引数が多すぎます" "too many arguments")" trim -- data.txt o.txt --force
 
 # Pipes: - reads standard input and writes the rows alone to standard output; messages go
 # to stderr with the row counts; a closed pipe ends with exit 1, not a signal.

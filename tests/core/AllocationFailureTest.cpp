@@ -1,17 +1,20 @@
 // Memory that runs out at any one allocation of a job, on any of its threads. In a
 // 32-bit process this is how it happens: a large block cannot be had while small ones
 // still can. The job must then end as if nothing had failed, or say so and leave the
-// form as it was, so that a retry gives what a first success would have given.
+// form as it was, so that a retry gives what a first success would have given. A size
+// that no block could have fails in the same way.
 #include "TestUtil.h"
 
 #include "form/MemoryForm.h"
 #include "form/Texts.h"
 #include "jobs/Jobs.h"
+#include "rows/PodArray.h"
 
 #include <gtest/gtest.h>
 
 #include <cerrno>
 #include <cstdlib>
+#include <limits>
 #include <new>
 #include <tuple>
 
@@ -164,6 +167,18 @@ TEST(OutOfMemory, AtEachAllocationOfAJob) {
         }
         EXPECT_GT(nFailed, 10) << kJobs[id].pszName;
     }
+}
+
+// Sizes near the top of size_t (the i686 build's 32 bits included) fail as allocations
+// do, never by wrapping round to a small block.
+TEST(SizeLimits, GrowthThatCannotBeRepresentedFails) {
+    constexpr std::size_t kMax = std::numeric_limits<std::size_t>::max();
+    CPodArray<std::uint64_t> words;
+    EXPECT_THROW(words.Reserve(kMax / 8 + 1), std::bad_alloc);
+    CPodArray<char> bytes;
+    bytes.Append("abc", 3);
+    EXPECT_THROW(bytes.Grow(kMax - 1), std::bad_alloc);
+    EXPECT_EQ(std::string(bytes.Data(), bytes.Size()), "abc");
 }
 
 } // namespace

@@ -184,4 +184,46 @@ TEST(Jobs, FailuresChangeNothing) {
     }
 }
 
+// Output rows lie in the bytes their input rows were read into: they outlive the input
+// list's emptying by a new data file choice, as long as a list holds them. The rows span
+// many batches and chunks of the largest size, so that freed ones go back to the system;
+// the first texts come again batches later, in the last batch, which holds new ones too.
+TEST(RowStore, OutputRowsOutliveTheInputList) {
+    CTempDir dir;
+    CMemoryForm form;
+    form.m_strSavePath = dir / "out.txt";
+    form.m_strDataPath = dir / "in.txt";
+    auto load = [&](char cHost) {
+        Rows rows;
+        std::string strData;
+        for (int i = 0; i < 120000; ++i) {
+            rows.push_back(std::string("http://") + cHost + std::to_string(i % 119000) + "/" + kM);
+            strData += rows.back() + "?q\r\n";
+        }
+        WriteBytes(form.m_strDataPath, strData);
+        form.m_rowsIn.Free(); // as the choice of a data file does
+        RunLoadJob(form);
+        return rows;
+    };
+    const Rows cut = load('a');
+    RunConvertJob(form);
+    EXPECT_EQ(form.m_nProgressPos, 119999);
+    Rows kept = load('b'); // other rows, where the first file's may have been
+    EXPECT_TRUE(RowsOf(form.m_rowsOut) == cut);
+    RunDedupJob(form);
+    load('c');
+    kept.resize(119000); // the first of each text, in order
+    for (std::string& row : kept)
+        row += "?q";
+    EXPECT_TRUE(RowsOf(form.m_rowsOut) == kept);
+    EXPECT_TRUE(ReadBytes(dir / "out.txt") == CrLf(kept));
+    // A cut row keeps its own chunk alive, not the whole data file's.
+    form.m_rowsOut.Free();
+    form.m_rowsIn.Free();
+    WriteBytes(form.m_strDataPath, "x/" + kM + "\n" + std::string(9 << 20, 'y'));
+    RunLoadJob(form);
+    RunConvertJob(form);
+    EXPECT_EQ(form.m_rowsOut.ChunkCount(), 1u);
+}
+
 } // namespace

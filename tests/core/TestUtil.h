@@ -1,6 +1,7 @@
 #pragma once
-// What the tests share: a folder of their own, file bytes, and rows.
+// What the tests share: a folder of their own, file bytes, rows and the tool's texts.
 
+#include "form/Texts.h"
 #include "reading/ByteSource.h"
 #include "rows/RowList.h"
 #include "saving/PathText.h"
@@ -18,7 +19,7 @@
 
 using Rows = std::vector<std::string>;
 using Messages = std::vector<std::string>;
-inline const std::string kM = "regist_pernad.cgi"; // the default marker
+inline const std::string kM = texts::kDefaultMarker;
 
 // Polls pred until it holds; false when it still does not after 20 seconds.
 template <typename Pred> bool WaitUntil(Pred pred) {

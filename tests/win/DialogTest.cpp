@@ -1,4 +1,5 @@
 #include "DialogHarness.h"
+#include "text/WideText.h"
 #include "win/ScopedWin.h"
 
 #include <shlobj.h>
@@ -10,8 +11,8 @@
 
 namespace {
 
-const std::wstring kConvertDone = L"データ変換&&ファイル保存完了";
-const std::wstring kDedupDone = L"URL重複削除処理完了";
+const std::wstring kConvertDone = Utf8ToWide(texts::kConvertDone);
+const std::wstring kDedupDone = Utf8ToWide(texts::kDedupDone);
 
 // The whole road of a conversion and of a duplicate adjustment, through the state table,
 // down to the save file's bytes, with Shift-JIS rows read by the system's code page.
@@ -60,7 +61,7 @@ TEST(MainDialog, ConversionAndDuplicateAdjustment) {
     EXPECT_TRUE(h.Enabled(IDCANCEL));
     h.m_bFailThreads = false;
 
-    EXPECT_EQ(h.RunJob(IDC_LOAD), BoxTexts{L"データファイル読み込み完了"});
+    EXPECT_EQ(h.RunJob(IDC_LOAD), BoxTexts{Utf8ToWide(texts::kLoadDone)});
     EXPECT_EQ(h.StepsOpen(), CDialogHarness::kLoaded);
     ASSERT_EQ(h.ListCount(IDC_LIST_IN), 3);
     EXPECT_EQ(h.ListText(IDC_LIST_IN, 2, 0), L"2");
@@ -374,7 +375,7 @@ TEST(MainDialog, DroppedFilesAndUtf8Rows) {
     Drop(h, {dir / L"ショートカット.LNK", dir / "sjis.txt"});
     EXPECT_EQ(h.ListCount(IDC_LIST_IN), 0);
     EXPECT_EQ(h.Text(IDC_DATA_PATH), utf8.wstring());
-    EXPECT_EQ(h.RunJob(IDC_LOAD), BoxTexts{L"データファイル読み込み完了 (UTF-8)"});
+    EXPECT_EQ(h.RunJob(IDC_LOAD), BoxTexts{Utf8ToWide(texts::kLoadDoneUtf8)});
     EXPECT_EQ(h.ListText(IDC_LIST_IN, 0), L"h/例/regist_pernad.cgi?x");
     h.ChooseFolder(dir / L"フォルダ");
     EXPECT_EQ(h.RunJob(IDC_CONVERT), BoxTexts{kConvertDone});

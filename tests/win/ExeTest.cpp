@@ -2,6 +2,7 @@
 // them: Kelvane.exe driven through its window, kelvane-cli.exe with Japanese
 // names, its output read from a pipe; and the manifests Windows reads from both.
 #include "../core/TestUtil.h"
+#include "res/resource.h"
 #include "text/WideText.h"
 
 #include <windows.h>
@@ -53,9 +54,9 @@ TEST(Exe, KelvaneStartsWithAndWithoutADataFile) {
                 hWnd = ::FindWindowW(L"#32770", L"ペルナード新規登録URL調整ツール"));
         }));
         wchar_t szData[1024] = L"";
-        ::GetDlgItemTextW(hWnd, 1002, szData, 1024);
+        ::GetDlgItemTextW(hWnd, IDC_DATA_PATH, szData, 1024);
         EXPECT_EQ(std::wstring(szData), arg.empty() ? arg : data.wstring());
-        EXPECT_EQ(::IsWindowEnabled(::GetDlgItem(hWnd, 1001)) != FALSE, !arg.empty()); // load
+        EXPECT_EQ(::IsWindowEnabled(::GetDlgItem(hWnd, IDC_LOAD)) != FALSE, !arg.empty());
         ::PostMessageW(hWnd, WM_CLOSE, 0, 0);
         EXPECT_EQ(EndOf(pi), 0u);
     }
