@@ -71,14 +71,12 @@ std::optional<SCliOptions> ParseCliOptions(const std::vector<std::string>& args,
         strError = positional.size() < 3 ? t.pszNeedsArgs : t.pszTooMany;
         return std::nullopt;
     }
-    options.job = kLoadJob;
-    for (std::size_t i = kLoadJob + 1; i < kJobCount; ++i)
-        if (positional[0] == kJobs[i].pszName)
-            options.job = static_cast<EJobId>(i);
-    if (options.job == kLoadJob) {
-        strError = std::string(t.pszUnknownJob) + " " + positional[0];
+    const std::optional<EJobId> job = CliJobNamed(positional[0]);
+    if (!job) {
+        strError = CliUnknownJob(positional[0]);
         return std::nullopt;
     }
+    options.job = *job;
     if (bMarkerGiven && options.job != kConvertJob) {
         strError = t.pszMarkerWithDedup;
         return std::nullopt;

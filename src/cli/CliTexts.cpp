@@ -8,12 +8,10 @@
 namespace {
 
 const SCliTexts kEnglish{
-    .pszUsage =
-        "usage: kelvane-cli trim DATA SAVE [--marker TEXT] [options]\n"
-        "       kelvane-cli dedup DATA SAVE [options]\n"
-        "\n"
-        "  trim    keep every line of DATA that holds the marker, cut right after it\n"
-        "  dedup   keep the first of every repeated line of DATA, in order\n"
+    .pszUsageFirst = "usage: ",
+    .pszUsageIndent = "       ",
+    .pszOptions = " [options]",
+    .pszUsageTail =
         "\n"
         "  DATA          the data file, one URL a line; - reads standard input\n"
         "  SAVE          the save file, replaced whole; an existing folder takes the data\n"
@@ -37,7 +35,8 @@ const SCliTexts kEnglish{
     .pszNeedsArgs = "missing arguments: a job, a data file and a save file are needed",
     .pszTooMany = "too many arguments: a job, a data file and a save file are all it takes",
     .pszUnknownOption = "unknown option",
-    .pszUnknownJob = "unknown job (trim or dedup):",
+    .pszUnknownJob = "unknown job",
+    .pszJobOr = " or ",
     .pszEncodingValue = "--encoding needs auto, ansi or utf-8",
     .pszMarkerEmpty = "--marker needs a text that is not empty",
     .pszMarkerWithDedup = "--marker goes with trim only",
@@ -57,35 +56,35 @@ const SCliTexts kEnglish{
 };
 
 const SCliTexts kJapanese{
-    .pszUsage = "使い方: kelvane-cli trim DATA SAVE [--marker 文字列] [オプション]\n"
-                "        kelvane-cli dedup DATA SAVE [オプション]\n"
-                "\n"
-                "  trim    DATA の目印を含む行を、目印の直後で切り詰めて残します (変換 開始)\n"
-                "  dedup   DATA の同じ行の 2 回目以降を削除します。順番は変わりません (重複 調整)\n"
-                "\n"
-                "  DATA          データファイル (1 行に 1 URL)。- は標準入力から読みます\n"
-                "  SAVE          保存ファイル (丸ごと書き換えます)。既存のフォルダを指定すると\n"
-                "                データファイルと同じ名前で保存します。- は行を CR LF 区切りで\n"
-                "                標準出力に書き、メッセージはすべて標準エラー出力に出します\n"
-                "\n"
-                "  --marker T    trim の目印 (既定は \"regist_pernad.cgi\")。空にはできません\n"
-                "  --encoding E  DATA の文字コード: auto (既定) は UTF-8 の BOM で始まるか、\n"
-                "                UTF-8 として正しく ASCII 以外の文字を含むファイルを UTF-8、\n"
-                "                それ以外を ANSI コードページ (Shift-JIS) とします。ansi または\n"
-                "                utf-8 で決めることもできます。UTF-16 のファイルには対応しません\n"
-                "  --force       DATA そのもの、または標準入力のファイルへの上書きを許します\n"
-                "  -q, --quiet   完了の行を出しません (失敗は出します)\n"
-                "  --            オプションの終わり: 後に続くのは処理名かファイルです\n"
-                "  --version     バージョンを表示します\n"
-                "  -h, --help    この説明を表示します\n"
-                "\n"
-                "完了の行の最後に行数を表示します。例: (1000 行 → 600 行)\n"
-                "終了コード: 0 完了、1 失敗、2 使い方の誤り、3 DATA への上書きを拒否。\n",
+    .pszUsageFirst = "使い方: ",
+    .pszUsageIndent = "        ",
+    .pszOptions = " [オプション]",
+    .pszUsageTail =
+        "\n"
+        "  DATA          データファイル (1 行に 1 URL)。- は標準入力から読みます\n"
+        "  SAVE          保存ファイル (丸ごと書き換えます)。既存のフォルダを指定すると\n"
+        "                データファイルと同じ名前で保存します。- は行を CR LF 区切りで\n"
+        "                標準出力に書き、メッセージはすべて標準エラー出力に出します\n"
+        "\n"
+        "  --marker T    trim の目印 (既定は \"regist_pernad.cgi\")。空にはできません\n"
+        "  --encoding E  DATA の文字コード: auto (既定) は UTF-8 の BOM で始まるか、\n"
+        "                UTF-8 として正しく ASCII 以外の文字を含むファイルを UTF-8、\n"
+        "                それ以外を ANSI コードページ (Shift-JIS) とします。ansi または\n"
+        "                utf-8 で決めることもできます。UTF-16 のファイルには対応しません\n"
+        "  --force       DATA そのもの、または標準入力のファイルへの上書きを許します\n"
+        "  -q, --quiet   完了の行を出しません (失敗は出します)\n"
+        "  --            オプションの終わり: 後に続くのは処理名かファイルです\n"
+        "  --version     バージョンを表示します\n"
+        "  -h, --help    この説明を表示します\n"
+        "\n"
+        "完了の行の最後に行数を表示します。例: (1000 行 → 600 行)\n"
+        "終了コード: 0 完了、1 失敗、2 使い方の誤り、3 DATA への上書きを拒否。\n",
     .pszSeeHelp = "詳しくは kelvane-cli --help を見てください。",
     .pszNeedsArgs = "引数が足りません: 処理名、データファイル、保存ファイルを指定してください",
     .pszTooMany = "引数が多すぎます: 指定するのは処理名、データファイル、保存ファイルだけです",
     .pszUnknownOption = "不明なオプションです:",
-    .pszUnknownJob = "不明な処理名です (trim か dedup):",
+    .pszUnknownJob = "不明な処理名です",
+    .pszJobOr = " か ",
     .pszEncodingValue = "--encoding には auto、ansi、utf-8 のどれかを指定してください",
     .pszMarkerEmpty = "--marker には空でない文字列を指定してください",
     .pszMarkerWithDedup = "--marker は trim でだけ使えます",
@@ -104,6 +103,26 @@ const SCliTexts kJapanese{
     .pszRows = " 行",
     .pszArrow = " → ",
 };
+
+// What kelvane-cli says of each job it runs, keyed by the job: the arguments after DATA
+// SAVE and what the job does, in English and in Japanese. The load is not among them: every
+// run loads first.
+struct SCliJobText {
+    EJobId job;
+    const char* pszArgs[2];
+    CCliText pszDoes[2];
+};
+constexpr SCliJobText kCliJobs[] = {
+    {kConvertJob,
+     {" [--marker TEXT]", " [--marker 文字列]"},
+     {"keep every line of DATA that holds the marker, cut right after it",
+      "DATA の目印を含む行を、目印の直後で切り詰めて残します (変換 開始)"}},
+    {kDedupJob,
+     {"", ""},
+     {"keep the first of every repeated line of DATA, in order",
+      "DATA の同じ行の 2 回目以降を削除します。順番は変わりません (重複 調整)"}},
+};
+static_assert(std::size(kCliJobs) == kJobCount - 1, "every job but the load runs from the CLI");
 
 // Each message a job may show, as its first line, with what kelvane-cli says instead.
 struct SJobText {
@@ -160,6 +179,46 @@ bool CliSpeaksJapanese() {
 
 const SCliTexts& CliTexts() {
     return CliSpeaksJapanese() ? kJapanese : kEnglish;
+}
+
+std::optional<EJobId> CliJobNamed(std::string_view name) {
+    for (const SCliJobText& text : kCliJobs)
+        if (name == kJobs[text.job].pszName)
+            return text.job;
+    return std::nullopt;
+}
+
+std::string CliUnknownJob(std::string_view name) {
+    const SCliTexts& t = CliTexts();
+    std::string strNames;
+    for (const SCliJobText& text : kCliJobs)
+        strNames.append(strNames.empty() ? "" : static_cast<const char*>(t.pszJobOr))
+            .append(kJobs[text.job].pszName);
+    return std::string(t.pszUnknownJob) + " (" + strNames + "): " + std::string(name);
+}
+
+std::string CliUsage() {
+    const SCliTexts& t = CliTexts();
+    const std::size_t nLanguage = CliSpeaksJapanese() ? 1 : 0;
+    std::string strUsage;
+    for (const SCliJobText& text : kCliJobs)
+        strUsage.append(strUsage.empty() ? t.pszUsageFirst : t.pszUsageIndent)
+            .append("kelvane-cli ")
+            .append(kJobs[text.job].pszName)
+            .append(" DATA SAVE")
+            .append(text.pszArgs[nLanguage])
+            .append(t.pszOptions)
+            .append("\n");
+    strUsage += "\n";
+    for (const SCliJobText& text : kCliJobs) {
+        const std::string strName = kJobs[text.job].pszName;
+        strUsage.append("  ")
+            .append(strName)
+            .append(strName.size() < 8 ? 8 - strName.size() : 1, ' ')
+            .append(text.pszDoes[nLanguage])
+            .append("\n");
+    }
+    return strUsage + std::string(t.pszUsageTail);
 }
 
 std::string CliRowCounts(std::size_t nIn, const std::size_t* pOut) {

@@ -3,7 +3,10 @@
 // user's locale is Japanese, English otherwise. The jobs speak Japanese, as the
 // window does; their messages are put into the user's language here.
 
+#include "jobs/Jobs.h"
+
 #include <cstddef>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -23,12 +26,19 @@ private:
 
 // Filled by name in each language, so that every message has its place in both.
 struct SCliTexts {
-    CCliText pszUsage;     // the whole help
+    // The help: the first usage line starts with pszUsageFirst, each further one with
+    // pszUsageIndent, as wide; each ends with pszOptions; the jobs' lines come next, and
+    // pszUsageTail after them.
+    CCliText pszUsageFirst;
+    CCliText pszUsageIndent;
+    CCliText pszOptions;
+    CCliText pszUsageTail;
     CCliText pszSeeHelp;   // the line after a usage error
     CCliText pszNeedsArgs; // too few arguments
     CCliText pszTooMany;   // too many arguments
     CCliText pszUnknownOption;
-    CCliText pszUnknownJob;
+    CCliText pszUnknownJob; // followed by the job names, pszJobOr between them
+    CCliText pszJobOr;
     CCliText pszEncodingValue;
     CCliText pszMarkerEmpty;
     CCliText pszMarkerWithDedup;
@@ -47,6 +57,13 @@ struct SCliTexts {
 // set) or the user's UI language (Windows) is Japanese.
 const SCliTexts& CliTexts();
 bool CliSpeaksJapanese();
+
+// The job kelvane-cli runs by that name; nothing for another name, the load's among them.
+std::optional<EJobId> CliJobNamed(std::string_view name);
+// The usage error for a job name that is none, naming the jobs there are.
+std::string CliUnknownJob(std::string_view name);
+// The whole help.
+std::string CliUsage();
 
 // " (N rows)", or " (N rows -> M rows)" with pOut.
 std::string CliRowCounts(std::size_t nIn, const std::size_t* pOut = nullptr);

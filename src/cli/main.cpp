@@ -83,7 +83,7 @@ int RunCli(const std::vector<std::string>& args) {
         return kExitUsage;
     }
     if (options->bHelp) {
-        PrintText(stdout, std::string_view(t.pszUsage));
+        PrintText(stdout, CliUsage());
         return kExitOk;
     }
     if (options->bVersion) {
