@@ -334,57 +334,6 @@ TEST(MainDialog, SavePathFollowsTheDataFile) {
     EXPECT_TRUE(watch.WillHaveDrawn(firstRow));
 }
 
-// A shortcut as Explorer saves one, through the shell's own interface.
-void MakeShortcut(const std::filesystem::path& shortcut, const std::filesystem::path& target) {
-    const CComInit com;
-    CComPtr<IShellLinkW> link;
-    CComPtr<IPersistFile> file;
-    ASSERT_HRESULT_SUCCEEDED(::CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER,
-                                                IID_IShellLinkW, link.Out()));
-    link->SetPath(target.c_str());
-    ASSERT_HRESULT_SUCCEEDED(link->QueryInterface(IID_IPersistFile, file.Out()));
-    EXPECT_HRESULT_SUCCEEDED(file->Save(shortcut.c_str(), TRUE));
-}
-
-// A file dropped from Explorer is chosen as "・・・" chooses it, and not loaded, a shortcut
-// as the file it points to; UTF-8 rows then show decoded, each list by its rows' own code.
-TEST(MainDialog, DroppedFilesAndUtf8Rows) {
-    CTempDir dir;
-    std::filesystem::create_directory(dir / L"フォルダ");
-    const std::filesystem::path utf8 = dir / L"例 utf8.txt";
-    WriteBytes(utf8, "\xEF\xBB\xBFh/\xE4\xBE\x8B/regist_pernad.cgi?x\r\n");
-    // The second row's marker would start on the trail byte of ビ: that row has none.
-    WriteBytes(dir / "sjis.txt", "h/\x97\xE1/regist_pernad.cgi?y\r\nh/\x83regist_pernad.cgi\r\n");
-    CDialogHarness h;
-    h.ChooseDataFile(dir / "sjis.txt");
-    h.RunJob(IDC_LOAD);
-    h.ChooseFolder(dir / L"フォルダ");
-    h.RunJob(IDC_CONVERT);
-
-    // A folder first, a shortcut to a folder, to nothing, or that is none, changes nothing.
-    MakeShortcut(dir / "folder.lnk", dir / L"フォルダ");
-    MakeShortcut(dir / "gone.lnk", dir / "gone.txt");
-    WriteBytes(dir / "none.lnk", "not a shortcut");
-    for (const wchar_t* pszFirst : {L"フォルダ", L"folder.lnk", L"gone.lnk", L"none.lnk"}) {
-        Drop(h, {dir / pszFirst, utf8});
-        EXPECT_EQ(h.Text(IDC_DATA_PATH), (dir / "sjis.txt").wstring()) << pszFirst;
-    }
-
-    // Of several files the first is taken; the save file is named after the shortcut's target.
-    MakeShortcut(dir / L"ショートカット.LNK", utf8);
-    Drop(h, {dir / L"ショートカット.LNK", dir / "sjis.txt"});
-    EXPECT_EQ(h.ListCount(IDC_LIST_IN), 0);
-    EXPECT_EQ(h.Text(IDC_DATA_PATH), utf8.wstring());
-    EXPECT_EQ(h.RunJob(IDC_LOAD), BoxTexts{Utf8ToWide(texts::kLoadDoneUtf8)});
-    EXPECT_EQ(h.ListText(IDC_LIST_IN, 0), L"h/例/regist_pernad.cgi?x");
-    h.ChooseFolder(dir / L"フォルダ");
-    EXPECT_EQ(h.RunJob(IDC_CONVERT), BoxTexts{kConvertDone});
-    EXPECT_TRUE(std::filesystem::exists(dir / L"フォルダ" / L"例 utf8.txt"));
-    // The first output row came from the Shift-JIS file, the second from the UTF-8 one.
-    EXPECT_EQ(h.ListText(IDC_LIST_OUT, 0), L"h/例/regist_pernad.cgi");
-    EXPECT_EQ(h.ListText(IDC_LIST_OUT, 1), L"h/例/regist_pernad.cgi");
-}
-
 std::wstring ClipboardText() {
     std::wstring text;
     if (!WaitUntil([] { return ::OpenClipboard(nullptr) != FALSE; }))
@@ -418,21 +367,59 @@ void PressWithCtrl(const CDialogHarness& h, int nList, std::initializer_list<WOR
     ::SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
 }
 
-// The rows a list shows, copied as the list draws them, each by its own code, one a line
-// with CR LF: by Ctrl+A and Ctrl+C, or by the context menu, whose "コピー" is grayed while
-// nothing is selected. A clipboard that another program holds is said so, and left as it was.
-TEST(MainDialog, CopyingRows) {
+// A shortcut as Explorer saves one, through the shell's own interface.
+void MakeShortcut(const std::filesystem::path& shortcut, const std::filesystem::path& target) {
+    const CComInit com;
+    CComPtr<IShellLinkW> link;
+    CComPtr<IPersistFile> file;
+    ASSERT_HRESULT_SUCCEEDED(::CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER,
+                                                IID_IShellLinkW, link.Out()));
+    link->SetPath(target.c_str());
+    ASSERT_HRESULT_SUCCEEDED(link->QueryInterface(IID_IPersistFile, file.Out()));
+    EXPECT_HRESULT_SUCCEEDED(file->Save(shortcut.c_str(), TRUE));
+}
+
+// A file dropped from Explorer is chosen as "・・・" chooses it, and not loaded, a shortcut
+// as the file it points to; UTF-8 rows then show decoded, each list by its rows' own code.
+// The rows a list shows are copied as the list draws them, one a line with CR LF: by Ctrl+A
+// and Ctrl+C, or by the context menu, whose "コピー" is grayed while nothing is selected. A
+// clipboard that another program holds is said so, and left as it was.
+TEST(MainDialog, DroppedFilesUtf8RowsAndCopying) {
     CTempDir dir;
-    std::filesystem::create_directory(dir / "out");
-    WriteBytes(dir / "sjis.txt", "h/\x83\x65\x83\x58\x83\x67/regist_pernad.cgi?y\r\n"); // テスト
-    WriteBytes(dir / "utf8.txt", "\xEF\xBB\xBFh/\xE4\xBE\x8B/regist_pernad.cgi?x\r\n");
+    std::filesystem::create_directory(dir / L"フォルダ");
+    const std::filesystem::path utf8 = dir / L"例 utf8.txt";
+    WriteBytes(utf8, "\xEF\xBB\xBFh/\xE4\xBE\x8B/regist_pernad.cgi?x\r\n");
+    // The second row's marker would start on the trail byte of ビ: that row has none.
+    WriteBytes(dir / "sjis.txt", // テスト
+               "h/\x83\x65\x83\x58\x83\x67/regist_pernad.cgi?y\r\nh/\x83regist_pernad.cgi\r\n");
     CDialogHarness h;
-    for (const char* pszFile : {"sjis.txt", "utf8.txt"}) {
-        h.ChooseDataFile(dir / pszFile);
-        h.RunJob(IDC_LOAD);
-        h.ChooseFolder(dir / "out");
-        h.RunJob(IDC_CONVERT);
+    h.ChooseDataFile(dir / "sjis.txt");
+    h.RunJob(IDC_LOAD);
+    h.ChooseFolder(dir / L"フォルダ");
+    h.RunJob(IDC_CONVERT);
+
+    // A folder first, a shortcut to a folder, to nothing, or that is none, changes nothing.
+    MakeShortcut(dir / "folder.lnk", dir / L"フォルダ");
+    MakeShortcut(dir / "gone.lnk", dir / "gone.txt");
+    WriteBytes(dir / "none.lnk", "not a shortcut");
+    for (const wchar_t* pszFirst : {L"フォルダ", L"folder.lnk", L"gone.lnk", L"none.lnk"}) {
+        Drop(h, {dir / pszFirst, utf8});
+        EXPECT_EQ(h.Text(IDC_DATA_PATH), (dir / "sjis.txt").wstring()) << pszFirst;
     }
+
+    // Of several files the first is taken; the save file is named after the shortcut's target.
+    MakeShortcut(dir / L"ショートカット.LNK", utf8);
+    Drop(h, {dir / L"ショートカット.LNK", dir / "sjis.txt"});
+    EXPECT_EQ(h.ListCount(IDC_LIST_IN), 0);
+    EXPECT_EQ(h.Text(IDC_DATA_PATH), utf8.wstring());
+    EXPECT_EQ(h.RunJob(IDC_LOAD), BoxTexts{Utf8ToWide(texts::kLoadDoneUtf8)});
+    EXPECT_EQ(h.ListText(IDC_LIST_IN, 0), L"h/例/regist_pernad.cgi?x");
+    h.ChooseFolder(dir / L"フォルダ");
+    EXPECT_EQ(h.RunJob(IDC_CONVERT), BoxTexts{kConvertDone});
+    EXPECT_TRUE(std::filesystem::exists(dir / L"フォルダ" / L"例 utf8.txt"));
+    // The first output row came from the Shift-JIS file, the second from the UTF-8 one.
+    EXPECT_EQ(h.ListText(IDC_LIST_OUT, 0), L"h/テスト/regist_pernad.cgi");
+    EXPECT_EQ(h.ListText(IDC_LIST_OUT, 1), L"h/例/regist_pernad.cgi");
     const HWND hOut = h.Item(IDC_LIST_OUT);
     auto menu = [&](int nList, UINT nChoice) {
         h.m_nMenuChoice = nChoice;
@@ -440,8 +427,8 @@ TEST(MainDialog, CopyingRows) {
         return h.m_menuItems;
     };
     using Items = std::vector<std::wstring>;
-    EXPECT_EQ(menu(IDC_LIST_OUT, 0), (Items{L"!コピー(&C)", L"すべて選択(&A)"}));
-
+    const Items kGrayed{L"!コピー(&C)", L"すべて選択(&A)"};
+    EXPECT_EQ(menu(IDC_LIST_OUT, 0), kGrayed);
     PressWithCtrl(h, IDC_LIST_OUT, {'A', 'C'});
     const std::wstring kBoth = L"h/テスト/regist_pernad.cgi\r\nh/例/regist_pernad.cgi\r\n";
     EXPECT_TRUE(WaitUntil([&] { return ClipboardText() == kBoth; })) << ClipboardText();
@@ -462,7 +449,7 @@ TEST(MainDialog, CopyingRows) {
     // An empty list copies nothing.
     h.Click(IDC_CLEAR);
     PressWithCtrl(h, IDC_LIST_IN, {'A', 'C'});
-    EXPECT_EQ(menu(IDC_LIST_IN, 0), (Items{L"!コピー(&C)", L"すべて選択(&A)"}));
+    EXPECT_EQ(menu(IDC_LIST_IN, 0), kGrayed);
     EXPECT_EQ(ClipboardText(), L"h/例/regist_pernad.cgi\r\n");
     EXPECT_EQ(h.TakeMessages(), BoxTexts{});
 }
