@@ -244,6 +244,7 @@ TEST(SaveFaults, OldFilePutBackWhenTheNewCannotTakeItsPlace) {
     WriteBytes(dir / "out.txt", "old\r\n");
     CMemoryForm form;
     form.m_strSavePath = dir / "out.txt";
+    form.m_loaded = SLoaded{};
     EXPECT_EQ(RunDedupJob(form), EJobResult::Failed);
     EXPECT_EQ(form.m_messages,
               Messages{std::string(texts::kSaveFailed) + "\n" + PathToUtf8(dir / "out.txt")});
