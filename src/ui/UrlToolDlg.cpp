@@ -139,8 +139,9 @@ constexpr int kTextMargin = 12;
 
 // "No," is the heading users have always seen (docs/BEHAVIOUR.md).
 void CUrlToolDlg::InitListColumns(const CListCtrl& list) const {
-    list.InsertColumn(0, L"No,", ::MulDiv(kNumberWidth, static_cast<int>(m_nDpi), 96));
-    list.InsertColumn(1, L"URL", ::MulDiv(kUrlWidth, static_cast<int>(m_nDpi), 96));
+    list.InsertColumn(0, L"No,", 0);
+    list.InsertColumn(1, L"URL", 0);
+    SizeListColumns(list);
     list.SetExtendedStyle(LVS_EX_GRIDLINES | LVS_EX_FULLROWSELECT);
 }
 
