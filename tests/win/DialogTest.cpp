@@ -348,8 +348,17 @@ std::wstring ClipboardText() {
 
 // Keys as a person presses them, into the list that has the focus: Ctrl with each of keys.
 void PressWithCtrl(const CDialogHarness& h, int nList, std::initializer_list<WORD> keys) {
+    // The keys go where the system's focus is, which reaches the window a moment after it is
+    // asked for, the display's own round trip taking its time.
     ::SetForegroundWindow(h.Dlg());
     h.Send(WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(h.Item(nList)), TRUE);
+    EXPECT_TRUE(WaitUntil([&] {
+        GUITHREADINFO info{};
+        info.cbSize = sizeof info;
+        return ::GetForegroundWindow() == h.Dlg() &&
+               ::GetGUIThreadInfo(::GetWindowThreadProcessId(h.Dlg(), nullptr), &info) &&
+               info.hwndFocus == h.Item(nList);
+    })) << "the list never had the keyboard focus";
     std::vector<INPUT> inputs;
     auto key = [&](WORD nKey, bool bUp) {
         INPUT input{};
