@@ -18,6 +18,11 @@ inline constexpr std::size_t kBatchRows = 4096;
 // (either message is shown), or the field names a data file chosen in this run
 // and the user declines to overwrite it.
 bool AcceptSavePath(CToolForm& form, std::filesystem::path& savePath);
+// The parts of it for a job that reads its data file itself: the field read, false when
+// it is empty (the message is shown); and false when the user declines to overwrite a
+// data file chosen in this run or the result of another one.
+bool ReadSavePath(CToolForm& form, std::filesystem::path& savePath);
+bool MayOverwrite(CToolForm& form, const std::filesystem::path& savePath);
 
 // Runs save, which writes the save file and says whether it could (and, when it
 // could not, why, where it knows), then tells the user: strDone, or the save
@@ -32,8 +37,19 @@ EJobResult SaveAndReport(CToolForm& form, const std::filesystem::path& savePath,
 // A failure message followed by a line break and the path concerned.
 void ReportWithPath(CToolForm& form, const char* pszMessage, const std::filesystem::path& path);
 
+// What a load that read rows of the code says when it is done.
+const char* LoadDoneMessage(ETextCode code);
+
+// How many rows the source holds, guessed a little high from its size and its first rows,
+// so that room for them all can be made at once; 0 where its size is not known.
+std::size_t RowsGuess(const CByteSource& source, const CRowList& firstRows);
+
 // The message for a job that ran out of memory.
 void ReportOutOfMemory(CToolForm& form);
+
+// Runs run as RunJob runs a job: nothing it throws unwinds into the caller, and failFile
+// is named when it ends by a fault of its own.
+EJobResult RunGuarded(CToolForm& form, EJobFile failFile, const std::function<EJobResult()>& run);
 
 // The body of a worker entry: runs the job on the form behind the untyped argument.
 unsigned RunAsWorker(void* pForm, const SJobKind& job);
