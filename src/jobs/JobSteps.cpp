@@ -98,7 +98,6 @@ void ReportOutOfMemory(CToolForm& form) {
     form.ShowMessage(texts::kOutOfMemory);
 }
 
-namespace {
 void ReportFault(CToolForm& form, EJobFile file) {
     const char* pszMessage = file == EJobFile::Data ? texts::kDataReadFailed : texts::kSaveFailed;
     std::filesystem::path path;
@@ -109,25 +108,9 @@ void ReportFault(CToolForm& form, EJobFile file) {
     }
     ReportWithPath(form, pszMessage, path);
 }
-} // namespace
 
 EJobResult RunJob(CToolForm& form, const SJobKind& job) {
     return RunGuarded(form, job.failFile, [&] { return job.pfnRun(form); });
-}
-
-EJobResult RunGuarded(CToolForm& form, EJobFile failFile, const std::function<EJobResult()>& run) {
-    try {
-        try {
-            return run();
-        } catch (const std::bad_alloc&) {
-            ReportOutOfMemory(form);
-        } catch (...) {
-            ReportFault(form, failFile);
-        }
-    } catch (...) {
-        // Not even the message could be shown; the caller must still go on cleanly.
-    }
-    return EJobResult::Failed;
 }
 
 unsigned RunAsWorker(void* pForm, const SJobKind& job) {

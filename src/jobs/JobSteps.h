@@ -7,6 +7,7 @@
 
 #include <filesystem>
 #include <functional>
+#include <new>
 #include <string_view>
 
 // How many rows the duplicate removal looks up before it hands the kept ones over to be
@@ -47,9 +48,26 @@ std::size_t RowsGuess(const CByteSource& source, const CRowList& firstRows);
 // The message for a job that ran out of memory.
 void ReportOutOfMemory(CToolForm& form);
 
+// The message for a job that ended by a fault of its own: the read or save failure text
+// with the path of failFile.
+void ReportFault(CToolForm& form, EJobFile file);
+
 // Runs run as RunJob runs a job: nothing it throws unwinds into the caller, and failFile
-// is named when it ends by a fault of its own.
-EJobResult RunGuarded(CToolForm& form, EJobFile failFile, const std::function<EJobResult()>& run);
+// is named when it ends by a fault of its own. Nothing is allocated on the way in.
+template <typename Run> EJobResult RunGuarded(CToolForm& form, EJobFile failFile, Run&& run) {
+    try {
+        try {
+            return run();
+        } catch (const std::bad_alloc&) {
+            ReportOutOfMemory(form);
+        } catch (...) {
+            ReportFault(form, failFile);
+        }
+    } catch (...) {
+        // Not even the message could be shown; the caller must still go on cleanly.
+    }
+    return EJobResult::Failed;
+}
 
 // The body of a worker entry: runs the job on the form behind the untyped argument.
 unsigned RunAsWorker(void* pForm, const SJobKind& job);

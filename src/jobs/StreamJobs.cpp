@@ -65,11 +65,12 @@ private:
         while (m_bWriting && reader.Next(batch)) {
             if (batch.Count() > kMaxRows - m_counts.nIn)
                 throw std::bad_alloc();
-            if (m_counts.nIn == 0)
-                Start(reader.CodeSoFar().value_or(ETextCode::Ansi), RowsGuess(source, batch));
+            const bool bFirst = m_counts.nIn == 0;
+            if (bFirst)
+                Start(reader.CodeSoFar().value_or(ETextCode::Ansi));
             m_counts.nIn += batch.Count();
             if (m_job == kDedupJob)
-                KeepNew(batch);
+                KeepNew(batch, bFirst ? RowsGuess(source, batch) : 0);
             else
                 Cut(batch, reader.CodeSoFar());
             m_bWriting = m_bWriting && m_writer->Deliver();
@@ -81,22 +82,15 @@ private:
             return std::nullopt;
         }
         if (m_counts.nIn == 0)
-            Start(reader.Code(), 0);
+            Start(reader.Code());
         CutHeld(reader.Code());
         return reader.Code();
     }
 
     // Before the first row: the save file is made, starting as the code says.
-    void Start(ETextCode code, std::size_t nRowsGuess) {
+    void Start(ETextCode code) {
         m_writer.emplace(m_form.MakeSaveTarget(m_savePath));
         m_bWriting = m_writer->Create(SaveCodeOf(code).bBom);
-        if (m_job == kDedupJob && nRowsGuess > 0) {
-            try {
-                m_unique.Reserve(nRowsGuess); // no more can be kept
-            } catch (const std::bad_alloc&) {
-                // Only a hint: the index grows as the rows come.
-            }
-        }
     }
 
     void Write(std::string_view row) {
@@ -104,9 +98,22 @@ private:
         ++m_counts.nOut;
     }
 
-    void KeepNew(const CRowList& batch) {
+    // nRowsGuess, with the first batch: the rows the file may hold, of which about as
+    // many will be kept as of the first batch, so that the index is sized once for them
+    // and a file of few texts takes little.
+    void KeepNew(const CRowList& batch, std::size_t nRowsGuess) {
         const std::size_t nBefore = m_kept.Count();
         m_unique.CopyNewInto(batch, m_kept);
+        if (nRowsGuess > 0) {
+            const double dKept = static_cast<double>(nRowsGuess) *
+                                 static_cast<double>(m_kept.Count()) /
+                                 static_cast<double>(batch.Count());
+            try {
+                m_unique.Reserve(m_kept, static_cast<std::size_t>(dKept));
+            } catch (const std::bad_alloc&) {
+                // Only a hint: the index grows as the rows come.
+            }
+        }
         for (std::size_t i = nBefore; i < m_kept.Count(); ++i)
             Write(m_kept.Row(i));
     }

@@ -24,6 +24,8 @@ template <std::uint64_t (*pfnHash)(std::string_view)> class CUniqueRowsT {
 public:
     // Sizes the index for nRows kept rows at once, so that adding them never rebuilds it.
     void Reserve(std::size_t nRows);
+    // The same once rows are kept: those, which lie in kept, move into the larger index.
+    void Reserve(const CRowList& kept, std::size_t nRows);
     // Looks rows [nFirst, nEnd) of rows up, in order. Each that is the first of
     // its text is kept, and its index goes to pKept, which has room for one per
     // row. Returns how many were kept. While a group of rows is looked up, the
@@ -67,6 +69,8 @@ private:
     }
     // The table size that holds nRows kept rows, never less than the present one.
     std::size_t SlotsFor(std::size_t nRows) const;
+    // The least table size that holds nRows kept rows.
+    static std::size_t LeastSlotsFor(std::size_t nRows);
     void GrowFor(const CRowList& rows, std::size_t nRows);
     void Rehash(const CRowList& rows, std::size_t nSlots);
 

@@ -8,11 +8,16 @@
 #include <new>
 
 template <std::uint64_t (*pfnHash)(std::string_view)>
-std::size_t CUniqueRowsT<pfnHash>::SlotsFor(std::size_t nRows) const {
+std::size_t CUniqueRowsT<pfnHash>::LeastSlotsFor(std::size_t nRows) {
     // At most 70% full, so that probe runs stay short. Slots are named by 32 bits.
     if (nRows > (UINT32_MAX - 1024) / 10 * 7)
         throw std::bad_alloc();
-    const std::size_t nLeast = nRows / 7 * 10 + 1024;
+    return nRows / 7 * 10 + 1024;
+}
+
+template <std::uint64_t (*pfnHash)(std::string_view)>
+std::size_t CUniqueRowsT<pfnHash>::SlotsFor(std::size_t nRows) const {
+    const std::size_t nLeast = LeastSlotsFor(nRows);
     std::size_t nSlots = m_arrSlots.Size();
     if (nSlots == 0)
         return nLeast;
@@ -27,6 +32,13 @@ void CUniqueRowsT<pfnHash>::GrowFor(const CRowList& rows, std::size_t nRows) {
     const std::size_t nSlots = SlotsFor(nRows);
     if (nSlots != m_arrSlots.Size())
         Rehash(rows, nSlots);
+}
+
+template <std::uint64_t (*pfnHash)(std::string_view)>
+void CUniqueRowsT<pfnHash>::Reserve(const CRowList& kept, std::size_t nRows) {
+    const std::size_t nSlots = LeastSlotsFor(std::max(nRows, m_nKept));
+    if (nSlots > m_arrSlots.Size())
+        Rehash(kept, nSlots);
 }
 
 template <std::uint64_t (*pfnHash)(std::string_view)>

@@ -8,6 +8,7 @@
 #include "form/MemoryForm.h"
 #include "form/Texts.h"
 #include "jobs/Jobs.h"
+#include "jobs/StreamJobs.h"
 #include "rows/PodArray.h"
 
 #include <gtest/gtest.h>
@@ -167,6 +168,61 @@ TEST(OutOfMemory, AtEachAllocationOfAJob) {
         }
         EXPECT_GT(nFailed, 10) << kJobs[id].pszName;
     }
+}
+
+// kelvane-cli's streaming jobs, the trim's rows waiting for their code among them: each
+// completes as it would have, or says that memory ran out and leaves no save file.
+TEST(OutOfMemory, AtEachAllocationOfAStreamingJob) {
+    CTempDir dir;
+    std::filesystem::create_directory(dir / "save");
+    std::string strRows;
+    for (int i = 0; i < 20000; ++i)
+        strRows += "http://h" + std::to_string(i % 15000) + "/" + (i % 2 ? kM + "?x" : "") + "\r\n";
+    // UTF-8 by its mark, and UTF-8 that its last row makes Shift-JIS.
+    WriteBytes(dir / "bom.txt", "\xEF\xBB\xBF" + strRows);
+    WriteBytes(dir / "late.txt", "\xE4\xBE\x8B\r\n" + strRows + "\x83\x65\r\n");
+    for (const char* pszData : {"bom.txt", "late.txt"})
+        for (const EJobId id : {kConvertJob, kDedupJob}) {
+            // Only the job's own allocations may fail.
+            auto run = [&](CRecordingForm& form, long nAlloc) {
+                form = CRecordingForm();
+                form.m_strDataPath = dir / pszData;
+                form.m_strSavePath = dir / "save/out.txt";
+                SStreamCounts counts;
+                g_bFailed = false;
+                g_nAllocsBeforeFailure = nAlloc;
+                const EJobResult result = StreamJob(form, id, counts);
+                g_nAllocsBeforeFailure = -1;
+                return result;
+            };
+            CRecordingForm form;
+            ASSERT_EQ(run(form, -1), EJobResult::Completed);
+            const std::string strDone = ReadBytes(dir / "save/out.txt");
+            const Messages doneMessages = form.m_messages;
+            std::filesystem::remove(dir / "save/out.txt");
+            int nFailed = 0;
+            for (long nAlloc = 0, nClean = 0; nClean < 5; ++nAlloc) {
+                const std::string strAt = pszData + (", " + std::string(kJobs[id].pszName)) +
+                                          ", allocation " + std::to_string(nAlloc);
+                const EJobResult result = run(form, nAlloc);
+                nClean = g_bFailed ? 0 : nClean + 1;
+                if (result == EJobResult::Completed) {
+                    EXPECT_TRUE(ReadBytes(dir / "save/out.txt") == strDone) << strAt;
+                    EXPECT_EQ(form.m_messages, doneMessages) << strAt;
+                    std::filesystem::remove(dir / "save/out.txt");
+                    continue;
+                }
+                ++nFailed;
+                // Memory may run out once the data file has been read, as it is said.
+                Messages failed = doneMessages;
+                failed.back() = texts::kOutOfMemory;
+                if (form.m_messages.size() == 1)
+                    failed.erase(failed.begin());
+                EXPECT_EQ(form.m_messages, failed) << strAt;
+                EXPECT_EQ(Snapshot(dir / "save"), Files{}) << strAt;
+            }
+            EXPECT_GT(nFailed, 5) << pszData << ", " << kJobs[id].pszName;
+        }
 }
 
 // Sizes near the top of size_t (the i686 build's 32 bits included) fail as allocations
