@@ -34,7 +34,12 @@ public:
         try {
             code = ReadAll(*source, pszReadFailure);
         } catch (const std::exception&) {
-            m_writer.reset(); // no save file is left behind, not even while the user is told
+            // No save file is left behind, not even while the user is told, and the rows
+            // held go first.
+            m_writer.reset();
+            m_held.Free();
+            m_kept.Free();
+            m_unique.Clear();
             ReportOutOfMemory(m_form);
             return EJobResult::Failed;
         }
