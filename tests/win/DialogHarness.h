@@ -52,9 +52,14 @@ public:
     }
 
     HWND Dlg() const { return m_pDlg->m_hWnd; }
-    CUrlToolDlg& Dialog() { return *m_pDlg; }
     HWND Item(int nId) const { return ::GetDlgItem(Dlg(), nId); }
     bool Enabled(int nId) const { return ::IsWindowEnabled(Item(nId)) != FALSE; }
+    HWND Focus() const {
+        GUITHREADINFO info{};
+        info.cbSize = sizeof info;
+        ::GetGUIThreadInfo(::GetWindowThreadProcessId(Dlg(), nullptr), &info);
+        return info.hwndFocus;
+    }
     // How far the form's steps are open: the buttons of kStepButtons enabled, when they are
     // its first ones and the rest are disabled; -1 in any other state.
     enum EStep : int { kFresh, kFileChosen, kLoaded, kFolderChosen = kJobCount + 1 };
