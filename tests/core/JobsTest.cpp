@@ -32,6 +32,7 @@ TEST(Jobs, RowsEachJobKeeps) {
     } cases[] = {
         {.name = "trim: query dropped", .in = {"x", a + "?z", "w"}, .out = {a, a}, .progress = 1},
         {.name = "trim: lead byte before", .in = {"\x82" + kM}, .out = {}},
+        {.name = "trim: kana before", .in = {"\xB1" + kM}, .out = {"\xB1" + kM, "\xB1" + kM}},
         {.name = "trim: empty marker", .in = {"a"}, .out = {"", ""}, .marker = ""},
         // The loop is bounded by the row figure of the last load, never by rows that are gone.
         {.name = "trim: row figure minus one", .in = {a}, .out = {}, .lastRow = -1},
