@@ -65,40 +65,6 @@ TEST(Jobs, RowsEachJobKeeps) {
     }
 }
 
-// A save over a file that a job of this run wrote from another data file's rows asks
-// first, naming the file; No leaves it as it was. A save from the same data file asks nothing.
-TEST(Jobs, SavingOverAnotherDataFilesResultAsks) {
-    const std::string a = "a.txt/" + kM;
-    const std::string b = "b.txt/" + kM;
-    const struct {
-        JobFn job;
-        bool bYes;
-        Rows saved;
-    } cases[] = {
-        {RunConvertJob, false, {a, a}},
-        {RunConvertJob, true, {a, a, b}},
-        {RunDedupJob, false, {a}},
-        {RunDedupJob, true, {b}},
-    };
-    for (const auto& c : cases) {
-        CTempDir dir;
-        CMemoryForm form;
-        form.m_strSavePath = dir / "out.txt";
-        form.m_bAnswerYes = c.bYes;
-        for (const char* pszData : {"a.txt", "a.txt", "b.txt"}) {
-            WriteBytes(dir / pszData, "");
-            form.m_strDataPath = dir / pszData;
-            form.m_rowsIn.Free();
-            Fill(form.m_rowsIn, {pszData + ("/" + kM)});
-            form.m_loaded = SLoaded{0};
-            c.job(form);
-        }
-        EXPECT_EQ(form.m_questions, Messages{std::string(texts::kOverwriteOtherResult) + "\n" +
-                                             PathToUtf8(dir / "out.txt")});
-        EXPECT_EQ(ReadBytes(dir / "out.txt"), CrLf(c.saved)) << c.bYes;
-    }
-}
-
 // A form whose next data path read throws, when asked to, as a path that cannot be converted.
 class CFaultyForm : public CMemoryForm {
 public:

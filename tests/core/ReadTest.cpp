@@ -159,6 +159,8 @@ TEST(Read, MixedListsAreSavedAsUtf8) {
     EXPECT_EQ(ReadBytes(dir / "out.txt"), CrLf({"a/" + kM, strTe})); // one code: as it was
     load(kBom + kRei + kM); // 0x8B leads in Shift-JIS and would take the marker's "r"
     RunConvertJob(form);
+    EXPECT_EQ(form.m_questions, Messages{std::string(texts::kOverwriteOtherResult) + "\n" +
+                                         PathToUtf8(dir / "out.txt")});
     const CRowList& out = form.m_rowsOut;
     ASSERT_EQ(out.Count(), 3u);
     const std::string strMixed = kBom + CrLf({"a/" + kM, strTe8, kRei + kM});
