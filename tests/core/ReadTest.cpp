@@ -164,8 +164,11 @@ TEST(Read, MixedListsAreSavedAsUtf8) {
     ASSERT_EQ(out.Count(), 3u);
     const std::string strMixed = kBom + CrLf({"a/" + kM, strTe8, kRei + kM});
     EXPECT_EQ(ReadBytes(dir / "out.txt"), strMixed);
-    // The mark follows the rows saved, not the file loaded last.
+    // The mark follows the rows saved, not the file loaded last; No, asked first, saves nothing.
     load("");
+    form.m_bAnswerYes = false;
+    EXPECT_EQ(RunConvertJob(form), EJobResult::Stopped);
+    form.m_bAnswerYes = true;
     RunConvertJob(form);
     EXPECT_EQ(ReadBytes(dir / "out.txt"), strMixed);
 
