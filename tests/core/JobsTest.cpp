@@ -6,14 +6,11 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <functional>
 #include <optional>
 #include <system_error>
 
 namespace {
-
-using JobFn = EJobResult (*)(CToolForm&);
 
 // Each job run twice on the rows of one load: the trim appends its cut rows each time, the
 // duplicate removal keeps the first of each row and gives the same both times.
@@ -22,27 +19,26 @@ TEST(Jobs, RowsEachJobKeeps) {
     const std::string nul("a\0b", 3);
     const struct {
         const char* name;
-        JobFn job = RunConvertJob;
+        EJobId job = kConvertJob;
         Rows in;
         Rows out;         // after the second run, the save file's rows too
         Rows before = {}; // in the output list before the first run
         int progress = 0;
         std::optional<int> lastRow = {}; // the row figure, when not the load's
-        std::string marker = kM;
     } cases[] = {
         {.name = "trim: query dropped", .in = {"x", a + "?z", "w"}, .out = {a, a}, .progress = 1},
         {.name = "trim: lead byte before", .in = {"\x82" + kM}, .out = {}},
-        {.name = "trim: empty marker", .in = {"a"}, .out = {"", ""}, .marker = ""},
+        {.name = "trim: kana before", .in = {"\xB1" + kM}, .out = {"\xB1" + kM, "\xB1" + kM}},
         // The loop is bounded by the row figure of the last load, never by rows that are gone.
         {.name = "trim: row figure minus one", .in = {a}, .out = {}, .lastRow = -1},
         {.name = "trim: row figure smaller", .in = {a, "b/" + kM}, .out = {a, a}, .lastRow = 0},
         {.name = "trim: row figure past the rows", .in = {a}, .out = {a, a}, .lastRow = 70000},
-        {.name = "dedup: three empty rows", .job = RunDedupJob, .in = {"", "", ""}, .out = {""}},
+        {.name = "dedup: three empty rows", .job = kDedupJob, .in = {"", "", ""}, .out = {""}},
         {.name = "dedup: order, nul byte",
-         .job = RunDedupJob,
+         .job = kDedupJob,
          .in = {nul, "a", nul, "z"},
          .out = {nul, "a", "z"}},
-        {.name = "dedup: empty input", .job = RunDedupJob, .in = {}, .out = {}, .before = {"old"}},
+        {.name = "dedup: empty input", .job = kDedupJob, .in = {}, .out = {}, .before = {"old"}},
     };
     for (const auto& c : cases) {
         CTempDir dir;
@@ -51,50 +47,12 @@ TEST(Jobs, RowsEachJobKeeps) {
         Fill(form.m_rowsIn, c.in);
         Fill(form.m_rowsOut, c.before);
         form.m_loaded = SLoaded{c.lastRow.value_or(static_cast<int>(c.in.size()) - 1)};
-        form.m_strMarker = form.m_strMarkerUtf8 = c.marker;
         for (int nRun = 0; nRun < 2; ++nRun)
-            EXPECT_EQ(c.job(form), EJobResult::Completed) << c.name;
+            EXPECT_EQ(kJobs[c.job].pfnRun(form), EJobResult::Completed) << c.name;
         EXPECT_EQ(RowsOf(form.m_rowsOut), c.out) << c.name;
         EXPECT_EQ(form.m_nProgressPos, c.progress) << c.name;
         EXPECT_EQ(ReadBytes(dir / "out.txt"), CrLf(c.out)) << c.name;
-        const auto kind = std::find_if(std::begin(kJobs), std::end(kJobs),
-                                       [&](const SJobKind& job) { return job.pfnRun == c.job; });
-        const char* pszDone = kind->pszDone;
-        EXPECT_EQ(form.m_messages, Messages(2, pszDone)) << c.name;
-    }
-}
-
-// A save over a file that a job of this run wrote from another data file's rows asks
-// first, naming the file; No leaves it as it was. A save from the same data file asks nothing.
-TEST(Jobs, SavingOverAnotherDataFilesResultAsks) {
-    const std::string a = "a.txt/" + kM;
-    const std::string b = "b.txt/" + kM;
-    const struct {
-        JobFn job;
-        bool bYes;
-        Rows saved;
-    } cases[] = {
-        {RunConvertJob, false, {a, a}},
-        {RunConvertJob, true, {a, a, b}},
-        {RunDedupJob, false, {a}},
-        {RunDedupJob, true, {b}},
-    };
-    for (const auto& c : cases) {
-        CTempDir dir;
-        CMemoryForm form;
-        form.m_strSavePath = dir / "out.txt";
-        form.m_bAnswerYes = c.bYes;
-        for (const char* pszData : {"a.txt", "a.txt", "b.txt"}) {
-            WriteBytes(dir / pszData, "");
-            form.m_strDataPath = dir / pszData;
-            form.m_rowsIn.Free();
-            Fill(form.m_rowsIn, {pszData + ("/" + kM)});
-            form.m_loaded = SLoaded{0};
-            c.job(form);
-        }
-        EXPECT_EQ(form.m_questions, Messages{std::string(texts::kOverwriteOtherResult) + "\n" +
-                                             PathToUtf8(dir / "out.txt")});
-        EXPECT_EQ(ReadBytes(dir / "out.txt"), CrLf(c.saved)) << c.bYes;
+        EXPECT_EQ(form.m_messages, Messages(2, kJobs[c.job].pszDone)) << c.name;
     }
 }
 
@@ -118,9 +76,8 @@ EJobResult LoadFailing(CFaultyForm& form, std::string_view head, bool bReadError
     return LoadRows(form, source, form.m_strDataPath);
 }
 
-// Every way a job fails or stops: the message it shows, and the lists, row figure and
-// files as they were before the job. A trim whose save failed has taken back its rows, so
-// that a retry once the cause is fixed saves what a first success would have saved.
+// Every way a job fails or stops: its message, and the lists, row figure and files as before
+// it; a trim whose save failed takes back its rows: a retry saves what a first success would.
 TEST(Jobs, FailuresChangeNothing) {
     CTempDir dir;
     const std::string strData =
@@ -139,9 +96,7 @@ TEST(Jobs, FailuresChangeNothing) {
         {.name = "load: UTF-16",
          .run = [](CFaultyForm& f) { return LoadFailing(f, "\xFF\xFEh", false); },
          .message = texts::kUtf16Unsupported + strData},
-        {.name = "load: file missing",
-         .run = RunLoadJob,
-         .message = texts::kDataOpenFailed + strData},
+        {.name = "load: no file", .run = RunLoadJob, .message = texts::kDataOpenFailed + strData},
         {.name = "trim: save folder missing",
          .run = RunConvertJob,
          .message = std::string(texts::kSaveFailed) + "\n" + PathToUtf8(dir / "missing/out.txt"),
@@ -185,9 +140,9 @@ TEST(Jobs, FailuresChangeNothing) {
 }
 
 // Output rows lie in the bytes their input rows were read into: they outlive the input
-// list's emptying by a new data file choice, as long as a list holds them. The rows span
-// many batches and chunks of the largest size, so that freed ones go back to the system;
-// the first texts come again batches later, in the last batch, which holds new ones too.
+// list's emptying by a new data file choice. The rows span many batches and chunks of the
+// largest size, so that freed ones go back to the system; the first texts come again in
+// the last batch, which holds new ones too.
 TEST(RowStore, OutputRowsOutliveTheInputList) {
     CTempDir dir;
     CMemoryForm form;

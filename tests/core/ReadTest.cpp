@@ -10,6 +10,8 @@
 
 #include <gtest/gtest.h>
 
+#include <iterator>
+
 namespace {
 
 const std::string kBom = "\xEF\xBB\xBF";
@@ -80,17 +82,15 @@ TEST(Read, RowsAndCodeFromTheBytes) {
             CRowList batch;
             Rows rows;
             while (reader.Next(batch))
-                for (std::size_t i = 0; i < batch.Count(); ++i)
-                    rows.emplace_back(batch.Row(i));
+                std::ranges::copy(RowsOf(batch), std::back_inserter(rows));
             EXPECT_EQ(rows, c.rows) << c.name << ", chunk " << nChunk;
             EXPECT_EQ(reader.Code(), c.code) << c.name << ", chunk " << nChunk;
             EXPECT_EQ(reader.IsUtf16(), c.utf16) << c.name << ", chunk " << nChunk;
         }
 }
 
-// The ranges of well-formed UTF-8: each lead range's first and last byte, with the second
-// byte at the first and last of its range and one past each, and the last continuation
-// byte likewise; every sequence fed whole and split at every byte, as blocks split it.
+// Well-formed UTF-8's ranges: each lead range's ends, with the second and last bytes at the
+// ends of theirs and one past each; every sequence split at every byte, as blocks split it.
 TEST(Utf8Check, BoundsOfEachByteRange) {
     const struct {
         int lead[2];
@@ -132,9 +132,8 @@ TEST(Utf8Check, BoundsOfEachByteRange) {
         }
 }
 
-// Rows keep their file's code wherever they go, also in an output list that holds rows
-// of several files, so that each is shown as it was written; a save file of such rows is
-// UTF-8 throughout, with the mark when any row came from a file that had one.
+// Rows keep their file's code wherever they go, so that each shows as written; a save file
+// of several files' rows is UTF-8, with the mark when any row's file had one.
 TEST(Read, MixedListsAreSavedAsUtf8) {
     CTempDir dir;
     CMemoryForm form;
@@ -159,12 +158,17 @@ TEST(Read, MixedListsAreSavedAsUtf8) {
     EXPECT_EQ(ReadBytes(dir / "out.txt"), CrLf({"a/" + kM, strTe})); // one code: as it was
     load(kBom + kRei + kM); // 0x8B leads in Shift-JIS and would take the marker's "r"
     RunConvertJob(form);
+    EXPECT_EQ(form.m_questions, Messages{std::string(texts::kOverwriteOtherResult) + "\n" +
+                                         PathToUtf8(dir / "out.txt")});
     const CRowList& out = form.m_rowsOut;
     ASSERT_EQ(out.Count(), 3u);
     const std::string strMixed = kBom + CrLf({"a/" + kM, strTe8, kRei + kM});
     EXPECT_EQ(ReadBytes(dir / "out.txt"), strMixed);
-    // The mark follows the rows saved, not the file loaded last.
+    // The mark follows the rows saved, not the file loaded last; No, asked first, saves nothing.
     load("");
+    form.m_bAnswerYes = false;
+    EXPECT_EQ(RunConvertJob(form), EJobResult::Stopped);
+    form.m_bAnswerYes = true;
     RunConvertJob(form);
     EXPECT_EQ(ReadBytes(dir / "out.txt"), strMixed);
 

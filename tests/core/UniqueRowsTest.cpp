@@ -32,9 +32,8 @@ template <typename Unique> Rows KeptRows(const CRowList& rows, std::size_t nStep
     return texts;
 }
 
-// Texts one byte apart at every place and length, and enough of them to grow the index
-// several times, each met twice: the first of each is kept, in order, with the real hash
-// and with one that gives every text the same key.
+// Texts one byte apart at every place and length, enough to grow the index several times,
+// each met twice: the first of each is kept, in order, by the real hash and by a constant.
 TEST(UniqueRows, KeepsTheFirstOfEachTextByItsBytes) {
     Rows distinct;
     for (std::size_t nLength = 0; nLength <= 40; ++nLength) {

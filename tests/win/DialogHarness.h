@@ -1,7 +1,6 @@
 #pragma once
-// Runs the real main dialog modally on a thread of its own and answers its
-// message boxes and file and folder dialogs through the seams, so that a test
-// can click and read the real controls.
+// Runs the real main dialog modally on a thread of its own and answers its message boxes
+// and file and folder dialogs through the seams, so that a test can use the real controls.
 
 #include "../core/TestUtil.h"
 #include "ui/UrlToolDlg.h"
@@ -10,19 +9,57 @@
 #include <gtest/gtest.h>
 
 #include <condition_variable>
+#include <cstdlib>
+#include <cstring>
 #include <mutex>
 
 using BoxTexts = std::vector<std::wstring>;
 
+class CTestApp : public CWinApp {
+public:
+    BOOL InitInstance() override { return FALSE; }
+};
+inline CTestApp g_app;
+
 class CDialogHarness {
 public:
-    CDialogHarness();
-    ~CDialogHarness();
+    CDialogHarness() : m_savedSeams(UiSeams()) {
+        s_pCurrent = this;
+        UiSeams() = SUiSeams{MessageBoxSeam, OpenSeam,         FolderSeam,
+                             FolderNameSeam, CreateThreadSeam, MenuSeam};
+        std::atomic<bool> bCreated{false};
+        m_thread = std::thread([this, &bCreated] {
+            CUrlToolDlg dlg;
+            m_pDlg = &dlg;
+            g_app.m_pMainWnd = &dlg;
+            bCreated = true;
+            dlg.DoModal();
+            g_app.m_pMainWnd = nullptr;
+        });
+        WaitUntil(
+            [&] { return bCreated && m_pDlg->m_hWnd != nullptr && ::IsWindowVisible(Dlg()); });
+    }
+    ~CDialogHarness() {
+        m_bHoldBoxes = false;
+        ReleaseOne();
+        if (m_pDlg == nullptr || m_pDlg->m_hWnd == nullptr)
+            std::abort(); // the dialog never came up: nothing could end its thread
+        WaitUntil([&] { return !m_pDlg->IsJobRunning(); });
+        ::PostMessageW(Dlg(), WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+        m_thread.join();
+        UiSeams() = m_savedSeams;
+        s_pCurrent = nullptr;
+    }
 
     HWND Dlg() const { return m_pDlg->m_hWnd; }
-    CUrlToolDlg& Dialog() { return *m_pDlg; }
     HWND Item(int nId) const { return ::GetDlgItem(Dlg(), nId); }
     bool Enabled(int nId) const { return ::IsWindowEnabled(Item(nId)) != FALSE; }
+    HWND Focus() const {
+        GUITHREADINFO info{};
+        info.cbSize = sizeof info;
+        ::GetGUIThreadInfo(::GetWindowThreadProcessId(Dlg(), nullptr), &info);
+        return info.hwndFocus;
+    }
     // How far the form's steps are open: the buttons of kStepButtons enabled, when they are
     // its first ones and the rest are disabled; -1 in any other state.
     enum EStep : int { kFresh, kFileChosen, kLoaded, kFolderChosen = kJobCount + 1 };
@@ -105,15 +142,89 @@ public:
     }
 
 private:
-    static CDialogHarness* s_pCurrent;
-    static int WINAPI MessageBoxSeam(HWND, LPCWSTR, LPCWSTR, UINT);
-    static BOOL WINAPI OpenSeam(LPOPENFILENAMEW);
-    static PIDLIST_ABSOLUTE WINAPI FolderSeam(LPBROWSEINFOW);
-    static LRESULT CALLBACK FolderDialogStandIn(HWND, UINT, WPARAM, LPARAM);
-    static HRESULT WINAPI FolderNameSeam(PCIDLIST_ABSOLUTE, SIGDN, PWSTR*);
-    static BOOL WINAPI MenuSeam(HMENU, UINT, int, int, int, HWND, const RECT*);
-    static HANDLE WINAPI CreateThreadSeam(LPSECURITY_ATTRIBUTES, SIZE_T, LPTHREAD_START_ROUTINE,
-                                          LPVOID, DWORD, LPDWORD);
+    static inline CDialogHarness* s_pCurrent = nullptr;
+
+    static int WINAPI MessageBoxSeam(HWND hOwner, LPCWSTR pszText, LPCWSTR, UINT uType) {
+        CDialogHarness& self = *s_pCurrent;
+        EXPECT_EQ(hOwner, self.Dlg()) << "a message box not owned by the main dialog";
+        std::unique_lock<std::mutex> lock(self.m_mutex);
+        self.m_messages.emplace_back(pszText);
+        if (self.m_bHoldBoxes) {
+            ++self.m_nBoxesUp;
+            const unsigned nReleases = self.m_nReleases;
+            self.m_released.wait(lock, [&] { return self.m_nReleases != nReleases; });
+            --self.m_nBoxesUp;
+        }
+        return (uType & MB_YESNO) ? IDNO : IDOK; // a question is answered No
+    }
+
+    static BOOL WINAPI OpenSeam(LPOPENFILENAMEW pOfn) {
+        const std::wstring path = s_pCurrent->m_openPath.wstring();
+        if (path.empty() || path.size() + 1 > pOfn->nMaxFile)
+            return FALSE;
+        wcscpy(pOfn->lpstrFile, path.c_str());
+        return TRUE;
+    }
+
+    // The shell's dialog is told its first folder as it opens: a window of ours stands in for
+    // it and keeps the folder. Wine's shell makes item lists of MAX_PATH at most: a deeper
+    // folder is answered by a short enough parent's, and named by FolderNameSeam.
+    static PIDLIST_ABSOLUTE WINAPI FolderSeam(LPBROWSEINFOW pInfo) {
+        s_pCurrent->m_folderOpenedAt.clear();
+        if (pInfo->lpfn != nullptr) {
+            static const ATOM kClass = [] {
+                WNDCLASSW wc{};
+                wc.lpfnWndProc = FolderDialogStandIn;
+                wc.lpszClassName = L"KelvaneTestFolderDialog";
+                return ::RegisterClassW(&wc);
+            }();
+            const HWND hDialog = ::CreateWindowW(MAKEINTATOM(kClass), L"", 0, 0, 0, 0, 0,
+                                                 HWND_MESSAGE, nullptr, nullptr, nullptr);
+            pInfo->lpfn(hDialog, BFFM_INITIALIZED, 0, pInfo->lParam);
+            ::DestroyWindow(hDialog);
+        }
+        std::filesystem::path folder = s_pCurrent->m_folder;
+        while (folder.native().size() >= MAX_PATH)
+            folder = folder.parent_path();
+        return folder.empty() ? nullptr : ::ILCreateFromPathW(folder.c_str());
+    }
+
+    static HRESULT WINAPI FolderNameSeam(PCIDLIST_ABSOLUTE pidl, SIGDN nName, PWSTR* ppszName) {
+        const std::wstring folder = s_pCurrent->m_folder.wstring();
+        if (folder.size() < MAX_PATH)
+            return ::SHGetNameFromIDList(pidl, nName, ppszName);
+        const std::size_t nBytes = (folder.size() + 1) * sizeof(wchar_t);
+        *ppszName = static_cast<PWSTR>(::CoTaskMemAlloc(nBytes));
+        std::memcpy(*ppszName, folder.c_str(), nBytes);
+        return S_OK;
+    }
+
+    static HANDLE WINAPI CreateThreadSeam(LPSECURITY_ATTRIBUTES pSecurity, SIZE_T nStack,
+                                          LPTHREAD_START_ROUTINE pfn, LPVOID pParam, DWORD dwFlags,
+                                          LPDWORD pId) {
+        if (s_pCurrent->m_bFailThreads)
+            return nullptr;
+        return ::CreateThread(pSecurity, nStack, pfn, pParam, dwFlags, pId);
+    }
+
+    static BOOL WINAPI MenuSeam(HMENU hMenu, UINT, int, int, int, HWND, const RECT*) {
+        s_pCurrent->m_menuItems.clear();
+        for (int i = 0; i < ::GetMenuItemCount(hMenu); ++i) {
+            wchar_t szItem[128] = L"";
+            ::GetMenuStringW(hMenu, static_cast<UINT>(i), szItem, 128, MF_BYPOSITION);
+            const bool bGrayed =
+                ::GetMenuState(hMenu, static_cast<UINT>(i), MF_BYPOSITION) & MF_GRAYED;
+            s_pCurrent->m_menuItems.push_back((bGrayed ? L"!" : L"") + std::wstring(szItem));
+        }
+        return static_cast<BOOL>(s_pCurrent->m_nMenuChoice);
+    }
+
+    static LRESULT CALLBACK FolderDialogStandIn(HWND hWnd, UINT nMsg, WPARAM wParam,
+                                                LPARAM lParam) {
+        if (nMsg == BFFM_SETSELECTIONW && wParam == TRUE)
+            s_pCurrent->m_folderOpenedAt = reinterpret_cast<LPCWSTR>(lParam);
+        return ::DefWindowProcW(hWnd, nMsg, wParam, lParam);
+    }
 
     CUrlToolDlg* m_pDlg = nullptr;
     std::thread m_thread;

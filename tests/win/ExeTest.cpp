@@ -1,6 +1,5 @@
-// The built exes started as separate processes, as a desktop or a console starts
-// them: Kelvane.exe driven through its window, kelvane-cli.exe with Japanese
-// names, its output read from a pipe; and the manifests Windows reads from both.
+// The built exes started as a desktop or a console starts them: Kelvane.exe driven through
+// its window, kelvane-cli.exe with Japanese names and a pipe; and their manifests.
 #include "../core/TestUtil.h"
 #include "res/resource.h"
 #include "text/WideText.h"
@@ -39,9 +38,8 @@ DWORD EndOf(PROCESS_INFORMATION& pi) {
     return dwExit;
 }
 
-// Kelvane.exe plain, and with a data file named on its command line (what Explorer passes
-// for a file dropped on its icon): the file is chosen as a drop chooses it; each run ends
-// with 0.
+// Kelvane.exe plain, and with a data file named on its command line (as Explorer passes a
+// file dropped on its icon), chosen as a drop chooses it; each run ends with 0.
 TEST(Exe, KelvaneStartsWithAndWithoutADataFile) {
     CTempDir dir;
     const std::filesystem::path data = dir.Path() / L"例 utf8.txt";
