@@ -107,6 +107,25 @@ FormShot ShotOf(const CRecordingForm& form) {
             form.m_rowsOut.ChunkCount(), form.m_loaded,          ReadBytes(form.m_strSavePath)};
 }
 
+// Runs run with each allocation failing in turn, from the first, until five runs in a row
+// meet none; after each, check(result, where) judges it and prepares the next. Returns how
+// many runs failed.
+template <typename Run, typename Check>
+int FailEachAllocation(const std::string& strJob, Run run, Check check) {
+    int nFailed = 0;
+    // The threads' allocations come in an order of their own, so the count varies a little.
+    for (long nAlloc = 0, nClean = 0; nClean < 5; ++nAlloc) {
+        g_bFailed = false;
+        g_nAllocsBeforeFailure = nAlloc;
+        const EJobResult result = run();
+        g_nAllocsBeforeFailure = -1;
+        nClean = g_bFailed ? 0 : nClean + 1; // none failed: fewer allocations than that
+        nFailed += result == EJobResult::Completed ? 0 : 1;
+        check(result, strJob + ", allocation " + std::to_string(nAlloc));
+    }
+    return nFailed;
+}
+
 TEST(OutOfMemory, AtEachAllocationOfAJob) {
     CTempDir dir;
     std::filesystem::create_directory(dir / "save");
@@ -142,36 +161,28 @@ TEST(OutOfMemory, AtEachAllocationOfAJob) {
         std::get<5>(doneUnsaved).clear();
         const Messages doneMessages = form.m_messages;
         prepare(form, id);
-        int nFailed = 0;
-        // The threads' allocations come in an order of their own, so the count varies a little.
-        for (long nAlloc = 0, nClean = 0; nClean < 5; ++nAlloc) {
-            const std::string strAt =
-                kJobs[id].pszName + (", allocation " + std::to_string(nAlloc));
-            g_bFailed = false;
-            g_nAllocsBeforeFailure = nAlloc;
-            const EJobResult result = RunJob(form, kJobs[id]);
-            g_nAllocsBeforeFailure = -1;
-            nClean = g_bFailed ? 0 : nClean + 1;   // none failed: fewer allocations than that
-            if (result == EJobResult::Completed) { // or the allocation was only a hint
-                EXPECT_TRUE(ShotOf(form) == done) << strAt;
-                EXPECT_EQ(form.m_messages, doneMessages) << strAt;
-                prepare(form, id);
-                continue;
-            }
-            ++nFailed;
-            // The duplicate removal's list may stand as done when only the save ran out.
-            const FormShot after = ShotOf(form);
-            EXPECT_TRUE(after == before || (id == kDedupJob && after == doneUnsaved)) << strAt;
-            EXPECT_EQ(form.m_messages, Messages{texts::kOutOfMemory}) << strAt;
-            EXPECT_EQ(Snapshot(dir / "save"), Files{}) << strAt;
-            form.m_messages.clear();
-        }
+        const int nFailed = FailEachAllocation(
+            kJobs[id].pszName, [&] { return RunJob(form, kJobs[id]); },
+            [&](EJobResult result, const std::string& strAt) {
+                if (result == EJobResult::Completed) { // or the allocation was only a hint
+                    EXPECT_TRUE(ShotOf(form) == done) << strAt;
+                    EXPECT_EQ(form.m_messages, doneMessages) << strAt;
+                    return prepare(form, id);
+                }
+                // The duplicate removal's list may stand as done when only the save ran out.
+                const FormShot after = ShotOf(form);
+                EXPECT_TRUE(after == before || (id == kDedupJob && after == doneUnsaved)) << strAt;
+                EXPECT_EQ(form.m_messages, Messages{texts::kOutOfMemory}) << strAt;
+                EXPECT_EQ(Snapshot(dir / "save"), Files{}) << strAt;
+                form.m_messages.clear();
+            });
         EXPECT_GT(nFailed, 10) << kJobs[id].pszName;
     }
 }
 
 // kelvane-cli's streaming jobs, the trim's rows waiting for their code among them: each
-// completes as it would have, or says that memory ran out and leaves no save file.
+// completes as it would have, or says that memory ran out, after the load's line once the
+// data file has been read, and leaves no save file.
 TEST(OutOfMemory, AtEachAllocationOfAStreamingJob) {
     CTempDir dir;
     std::filesystem::create_directory(dir / "save");
@@ -183,44 +194,36 @@ TEST(OutOfMemory, AtEachAllocationOfAStreamingJob) {
     WriteBytes(dir / "late.txt", "\xE4\xBE\x8B\r\n" + strRows + "\x83\x65\r\n");
     for (const char* pszData : {"bom.txt", "late.txt"})
         for (const EJobId id : {kConvertJob, kDedupJob}) {
-            // Only the job's own allocations may fail.
-            auto run = [&](CRecordingForm& form, long nAlloc) {
+            CRecordingForm form;
+            SStreamCounts counts;
+            auto prepare = [&] {
                 form = CRecordingForm();
                 form.m_strDataPath = dir / pszData;
                 form.m_strSavePath = dir / "save/out.txt";
-                SStreamCounts counts;
-                g_bFailed = false;
-                g_nAllocsBeforeFailure = nAlloc;
-                const EJobResult result = StreamJob(form, id, counts);
-                g_nAllocsBeforeFailure = -1;
-                return result;
+                std::filesystem::remove(form.m_strSavePath);
             };
-            CRecordingForm form;
-            ASSERT_EQ(run(form, -1), EJobResult::Completed);
-            const std::string strDone = ReadBytes(dir / "save/out.txt");
+            prepare();
+            ASSERT_EQ(StreamJob(form, id, counts), EJobResult::Completed);
+            const std::string strDone = ReadBytes(form.m_strSavePath);
             const Messages doneMessages = form.m_messages;
-            std::filesystem::remove(dir / "save/out.txt");
-            int nFailed = 0;
-            for (long nAlloc = 0, nClean = 0; nClean < 5; ++nAlloc) {
-                const std::string strAt = pszData + (", " + std::string(kJobs[id].pszName)) +
-                                          ", allocation " + std::to_string(nAlloc);
-                const EJobResult result = run(form, nAlloc);
-                nClean = g_bFailed ? 0 : nClean + 1;
-                if (result == EJobResult::Completed) {
-                    EXPECT_TRUE(ReadBytes(dir / "save/out.txt") == strDone) << strAt;
-                    EXPECT_EQ(form.m_messages, doneMessages) << strAt;
-                    std::filesystem::remove(dir / "save/out.txt");
-                    continue;
-                }
-                ++nFailed;
-                // Memory may run out once the data file has been read, as it is said.
-                Messages failed = doneMessages;
-                failed.back() = texts::kOutOfMemory;
-                if (form.m_messages.size() == 1)
-                    failed.erase(failed.begin());
-                EXPECT_EQ(form.m_messages, failed) << strAt;
-                EXPECT_EQ(Snapshot(dir / "save"), Files{}) << strAt;
-            }
+            prepare();
+            const int nFailed = FailEachAllocation(
+                pszData + (", " + std::string(kJobs[id].pszName)),
+                [&] { return StreamJob(form, id, counts); },
+                [&](EJobResult result, const std::string& strAt) {
+                    Messages expected = doneMessages;
+                    if (result != EJobResult::Completed) {
+                        expected.back() = texts::kOutOfMemory;
+                        if (form.m_messages.size() == 1)
+                            expected.erase(expected.begin());
+                    }
+                    EXPECT_EQ(form.m_messages, expected) << strAt;
+                    const Files saved{{"out.txt", strDone}};
+                    EXPECT_TRUE(Snapshot(dir / "save") ==
+                                (result == EJobResult::Completed ? saved : Files{}))
+                        << strAt;
+                    prepare();
+                });
             EXPECT_GT(nFailed, 5) << pszData << ", " << kJobs[id].pszName;
         }
 }
