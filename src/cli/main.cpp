@@ -1,19 +1,18 @@
 // kelvane-cli: the tool's jobs for scripts and machines without a desktop.
-// It runs the same load, trim and duplicate-removal jobs as the window, on a
-// form kept in memory.
+// It runs the trim and the duplicate removal by the window's rules, on a form
+// kept in memory, as a filter: the data file streams through the job.
 
 #include "ArgText.h"
 #include "CliOptions.h"
 #include "CliTexts.h"
 
 #include "form/MemoryForm.h"
-#include "jobs/Jobs.h"
+#include "jobs/StreamJobs.h"
 #include "saving/AtomicFile.h"
 #include "saving/PathText.h"
 
 #include <csignal>
 #include <cstdio>
-#include <functional>
 #include <string>
 #include <system_error>
 #include <vector>
@@ -37,21 +36,20 @@ struct SPrinter {
     bool bRowsToStdout; // a completion says where the rows went
 };
 
-// Runs one job and prints what it said, each message on one line in the user's
-// language: its completion line followed by the row counts, or its failure on stderr.
-EJobResult Run(CMemoryForm& form, const SJobKind& job, const SPrinter& printer,
-               const std::function<std::string()>& counts) {
-    const EJobResult result = RunJob(form, job);
-    const bool bDone = result == EJobResult::Completed;
+// Prints what the job said, each message on one line in the user's language: the load's
+// completion and the job's, followed by the row counts, or its failure on stderr.
+void PrintMessages(CMemoryForm& form, bool bDone, const SStreamCounts& counts,
+                   const SPrinter& printer) {
     for (std::size_t i = 0; i < form.m_messages.size(); ++i) {
         const std::string strLine = CliMessage(form.m_messages[i], printer.bRowsToStdout);
-        if (!bDone)
+        const bool bLoadDone = i == 0 && counts.bReadWhole;
+        if (!bDone && !bLoadDone)
             PrintLine(stderr, strLine);
         else if (!printer.bQuiet)
-            PrintLine(printer.pDone, strLine + (i + 1 == form.m_messages.size() ? counts() : ""));
+            PrintLine(printer.pDone,
+                      strLine + (bLoadDone ? CliRowCounts(counts.nIn)
+                                           : CliRowCounts(counts.nIn, &counts.nOut)));
     }
-    form.m_messages.clear();
-    return result;
 }
 
 // After a failed save: a SAVE that exists but is no file was left alone. A folder there
@@ -91,7 +89,7 @@ int RunCli(const std::vector<std::string>& args) {
         return kExitOk;
     }
 
-    // Standard input is read whole before the save replaces its file, but the rows would
+    // The save replaces its file only once standard input has ended, but the rows would
     // still be lost to the file they came from: as with a SAVE that is DATA itself.
     if (options->bDataFromStdin && !options->bSaveToStdout && !options->bForce &&
         IsStandardInput(options->savePath)) {
@@ -114,14 +112,9 @@ int RunCli(const std::vector<std::string>& args) {
 
     const SPrinter printer{options->bSaveToStdout ? stderr : stdout, options->bQuiet,
                            options->bSaveToStdout};
-    const auto inCount = [&] { return CliRowCounts(form.m_rowsIn.Count()); };
-    if (Run(form, kJobs[kLoadJob], printer, inCount) != EJobResult::Completed)
-        return kExitFailed;
-    const auto inOutCount = [&] {
-        const std::size_t nOut = form.m_rowsOut.Count();
-        return CliRowCounts(form.m_rowsIn.Count(), &nOut);
-    };
-    const EJobResult result = Run(form, kJobs[options->job], printer, inOutCount);
+    SStreamCounts counts;
+    const EJobResult result = StreamJob(form, options->job, counts);
+    PrintMessages(form, result == EJobResult::Completed, counts, printer);
     switch (result) {
     case EJobResult::Completed:
         return kExitOk;

@@ -2,19 +2,14 @@
 #include "Jobs.h"
 
 #include "form/Texts.h"
-#include "jobs/MarkerSearch.h"
+#include "jobs/TrimSearch.h"
 #include "saving/SaveFile.h"
 
 EJobResult RunConvertJob(CToolForm& form) {
     std::filesystem::path savePath;
     if (!AcceptSavePath(form, savePath))
         return EJobResult::Stopped;
-    // Each row is searched by the code of its data file. In UTF-8 no character starts
-    // with a continuation byte, and the marker, itself UTF-8, never begins with one, so
-    // every place where its bytes match is a character boundary: no lead bytes to mind.
-    const CMarkerSearch ansiMarker(form.GetMarker(ETextCode::Ansi), form.GetLeadBytes());
-    const CLeadByteRule utf8Rule;
-    const CMarkerSearch utf8Marker(form.GetMarker(ETextCode::Utf8), utf8Rule);
+    const CTrimSearch search(form);
     const CRowList& input = form.GetRows(ERowList::In);
     const std::size_t nOutBefore = form.GetRows(ERowList::Out).Count();
     const SBatchSize size = form.GetBatchSize();
@@ -50,10 +45,9 @@ EJobResult RunConvertJob(CToolForm& form) {
                 break;
             const std::string_view row = input.Row(i);
             const ETextCode code = input.CodeOf(i);
-            const CMarkerSearch& marker = IsUtf8(code) ? utf8Marker : ansiMarker;
-            if (const auto nPos = marker.Find(row)) {
+            if (const auto nLength = search.CutLength(row, code)) {
                 batch.SetCode(code);
-                batch.AppendViewOf(input, row.substr(0, *nPos + marker.Length()));
+                batch.AppendViewOf(input, row.substr(0, *nLength));
                 nLastMatch = static_cast<int>(i);
             }
             if (++nScanned >= size.nRows || batch.ByteSize() >= size.nBytes)

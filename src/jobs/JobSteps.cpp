@@ -20,16 +20,24 @@ bool IsSameData(const std::filesystem::path& a, const std::filesystem::path& b) 
 }
 } // namespace
 
-bool AcceptSavePath(CToolForm& form, std::filesystem::path& savePath) {
+bool ReadSavePath(CToolForm& form, std::filesystem::path& savePath) {
     savePath = form.GetSavePath();
-    if (savePath.empty()) {
+    if (savePath.empty())
         form.ShowMessage(texts::kNoSavePath);
+    return !savePath.empty();
+}
+
+bool AcceptSavePath(CToolForm& form, std::filesystem::path& savePath) {
+    if (!ReadSavePath(form, savePath))
         return false;
-    }
     if (!form.GetLoadedCode()) {
         form.ShowMessage(texts::kNotLoaded);
         return false;
     }
+    return MayOverwrite(form, savePath);
+}
+
+bool MayOverwrite(CToolForm& form, const std::filesystem::path& savePath) {
     // The question names the file at risk: it may be an earlier one than the data field shows.
     for (const std::filesystem::path& dataPath : form.GetChosenDataFiles())
         if (IsSameFile(savePath, dataPath))
@@ -90,7 +98,6 @@ void ReportOutOfMemory(CToolForm& form) {
     form.ShowMessage(texts::kOutOfMemory);
 }
 
-namespace {
 void ReportFault(CToolForm& form, EJobFile file) {
     const char* pszMessage = file == EJobFile::Data ? texts::kDataReadFailed : texts::kSaveFailed;
     std::filesystem::path path;
@@ -101,21 +108,9 @@ void ReportFault(CToolForm& form, EJobFile file) {
     }
     ReportWithPath(form, pszMessage, path);
 }
-} // namespace
 
 EJobResult RunJob(CToolForm& form, const SJobKind& job) {
-    try {
-        try {
-            return job.pfnRun(form);
-        } catch (const std::bad_alloc&) {
-            ReportOutOfMemory(form);
-        } catch (...) {
-            ReportFault(form, job.failFile);
-        }
-    } catch (...) {
-        // Not even the message could be shown; the caller must still go on cleanly.
-    }
-    return EJobResult::Failed;
+    return RunGuarded(form, job.failFile, [&] { return job.pfnRun(form); });
 }
 
 unsigned RunAsWorker(void* pForm, const SJobKind& job) {

@@ -7,6 +7,7 @@
 #include "form/ToolForm.h"
 #include "reading/ByteSource.h"
 
+#include <climits>
 #include <cstddef>
 #include <filesystem>
 
@@ -26,6 +27,9 @@ unsigned DedupThreadProc(void* pForm);
 EJobResult RunLoadJob(CToolForm& form);
 EJobResult RunConvertJob(CToolForm& form);
 EJobResult RunDedupJob(CToolForm& form);
+
+// The row figure is a signed 32-bit index, so a data file has at most INT_MAX rows.
+inline constexpr std::size_t kMaxRows = INT_MAX;
 
 // Reads a data file's bytes from source into the input list and sets the row figure and
 // the loaded code; path only names the file in messages.

@@ -4,15 +4,9 @@
 #include "form/Texts.h"
 #include "reading/BatchReader.h"
 
-#include <climits>
 #include <cstdint>
 #include <memory>
 #include <new>
-
-namespace {
-// The row figure is a signed 32-bit index, so a list holds at most INT_MAX rows.
-constexpr std::size_t kMaxRows = INT_MAX;
-} // namespace
 
 EJobResult LoadRows(CToolForm& form, CByteSource& source, const std::filesystem::path& path) {
     const std::size_t nBefore = form.GetRows(ERowList::In).Count();
@@ -23,19 +17,15 @@ EJobResult LoadRows(CToolForm& form, CByteSource& source, const std::filesystem:
         const SBatchSize size = form.GetBatchSize();
         CBatchReader reader(source, size.nRows, size.nBytes, form.GetEncodingRule());
         CRowList batch;
-        // Room for the whole file at once, guessed from its size and the first rows, so
-        // that the list is not moved again and again while it grows.
-        std::uint64_t nRoomFor = source.SizeHint();
+        // Room for the whole file at once, guessed from the first rows, so that the list
+        // is not moved again and again while it grows.
+        bool bFirst = true;
         while (reader.Next(batch)) {
             if (batch.Count() > kMaxRows - form.GetRows(ERowList::In).Count())
                 throw std::bad_alloc();
-            if (nRoomFor > 0 && nRoomFor <= SIZE_MAX) {
-                const double dRows = static_cast<double>(nRoomFor) *
-                                     static_cast<double>(batch.Count()) /
-                                     static_cast<double>(batch.ByteSize() + batch.Count());
-                form.ReserveRows(ERowList::In, static_cast<std::size_t>(dRows * 1.1) + 1);
-            }
-            nRoomFor = 0;
+            if (const std::size_t nGuess = bFirst ? RowsGuess(source, batch) : 0)
+                form.ReserveRows(ERowList::In, nGuess);
+            bFirst = false;
             form.AppendRows(ERowList::In, batch);
         }
         bReadFailed = reader.ReadFailed();
@@ -71,12 +61,23 @@ EJobResult LoadDataFile(CToolForm& form, const std::filesystem::path& path) {
         result = LoadRows(form, *file, path);
     } // the file is closed before the user is told
     if (result == EJobResult::Completed)
-        form.ShowMessage(IsUtf8(form.GetLoadedCode().value_or(ETextCode::Ansi))
-                             ? texts::kLoadDoneUtf8
-                             : kJobs[kLoadJob].pszDone);
+        form.ShowMessage(LoadDoneMessage(form.GetLoadedCode().value_or(ETextCode::Ansi)));
     return result;
 }
 } // namespace
+
+const char* LoadDoneMessage(ETextCode code) {
+    return IsUtf8(code) ? texts::kLoadDoneUtf8 : kJobs[kLoadJob].pszDone;
+}
+
+std::size_t RowsGuess(const CByteSource& source, const CRowList& firstRows) {
+    const std::uint64_t nBytes = source.SizeHint();
+    if (nBytes == 0 || nBytes > SIZE_MAX || firstRows.Empty())
+        return 0;
+    const double dRows = static_cast<double>(nBytes) * static_cast<double>(firstRows.Count()) /
+                         static_cast<double>(firstRows.ByteSize() + firstRows.Count());
+    return static_cast<std::size_t>(dRows * 1.1) + 1;
+}
 
 EJobResult RunLoadJob(CToolForm& form) {
     const std::filesystem::path path = form.GetDataPath();

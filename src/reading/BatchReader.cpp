@@ -30,6 +30,7 @@ void CBatchReader::Publish(bool bFinal) {
     }
     if (bFinal)
         m_bDone = true;
+    m_readyCodeSoFar = m_code.CodeSoFar();
     m_helper.m_changed.notify_all();
 }
 
@@ -74,12 +75,15 @@ void CBatchReader::ReadSome() {
             m_bEnded = true;
             break;
         }
-        // The splitter cuts the block at 0x1A, so the decision never sees what follows it.
+        // The decision sees the block before its rows are handed over, so that what it
+        // says with a batch holds for every byte of it; it never sees what follows a 0x1A.
+        m_code.Feed(block.substr(0, block.find('\x1A')));
         const bool bGoesOn = bMore && m_splitter.Feed(block, onLine);
-        m_code.Feed(block);
         if (!bGoesOn) {
             m_splitter.Finish(onLine);
             m_bEnded = true;
+        } else if (nRead < kReadBlock) {
+            Publish(false); // the source had no more at hand
         }
     }
     if (m_bEnded) {
@@ -118,6 +122,7 @@ bool CBatchReader::Next(CRowList& batch) {
     m_helper.m_changed.wait(lock, [this] { return !m_ready.empty() || m_bDone; });
     if (m_pFailure)
         std::rethrow_exception(m_pFailure);
+    m_codeSoFar = m_readyCodeSoFar;
     if (m_ready.empty())
         return false;
     batch.Swap(m_ready.front());

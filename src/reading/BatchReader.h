@@ -4,7 +4,9 @@
 // batch. Where no thread can be started it reads on the caller's thread. On
 // the way it decides the data's text code by the rule it is given, in the same
 // pass: a UTF-8 byte-order mark is taken off the first row, and bytes that
-// start as UTF-16 give no rows at all.
+// start as UTF-16 give no rows at all. A batch is handed over when it is full,
+// and also when the source has no more bytes at hand, so that rows from a slow
+// pipe are not kept back until more arrive.
 
 #include "reading/ByteSource.h"
 #include "reading/HelperThread.h"
@@ -15,6 +17,7 @@
 #include <cstddef>
 #include <deque>
 #include <exception>
+#include <optional>
 
 class CBatchReader {
 public:
@@ -32,6 +35,9 @@ public:
     // began as UTF-16, which cannot be rows of bytes.
     ETextCode Code() const { return m_code.Code(); }
     bool IsUtf16() const { return m_code.IsUtf16(); }
+    // What the rows handed over so far may be searched by, before the end decides their
+    // code (CTextCodeDecision::CodeSoFar), as known when the last batch was handed over.
+    std::optional<ETextCode> CodeSoFar() const { return m_codeSoFar; }
 
 private:
     void Produce();
@@ -60,5 +66,7 @@ private:
     bool m_bDone = false;         // the last batch is in m_ready
     bool m_bReadFailed = false;
     std::exception_ptr m_pFailure;
-    CHelperThread m_helper; // last: stopped before the members it uses go
+    std::optional<ETextCode> m_readyCodeSoFar; // for the batches in m_ready
+    std::optional<ETextCode> m_codeSoFar;      // the caller's
+    CHelperThread m_helper;                    // last: stopped before the members it uses go
 };

@@ -25,10 +25,3 @@ CFileSource::~CFileSource() {
     if (m_bOwned)
         std::fclose(m_pFile);
 }
-
-std::ptrdiff_t CFileSource::Read(char* pBuffer, std::size_t nSize) {
-    const std::size_t nRead = std::fread(pBuffer, 1, nSize, m_pFile);
-    if (nRead < nSize && std::ferror(m_pFile))
-        return -1;
-    return static_cast<std::ptrdiff_t>(nRead);
-}

@@ -226,6 +226,16 @@ void CRowList::Clear() {
     m_nBytes = 0;
     m_runs.clear();
     m_code = ETextCode::Ansi;
+    // No row lies in the chunks any more: a batch used again for the next rows must not
+    // keep every chunk it ever held.
+    std::erase_if(m_chunks, [this](const std::shared_ptr<SChunk>& pChunk) {
+        if (pChunk == m_pOwn)
+            return false;
+        m_sharedChunks.erase(pChunk.get());
+        return true;
+    });
+    m_pLastShared = nullptr;
+    m_nSourceHint = 0;
 }
 
 void CRowList::Free() {

@@ -80,8 +80,8 @@ public:
 
     // Takes back the rows from index nCount on.
     void Truncate(std::size_t nCount);
-    // Empties the list but keeps its room and the chunks it shares, for the next rows:
-    // the rest of the chunk it writes into, and those AppendViewOf has shared.
+    // Empties the list but keeps its room for the next rows: its places, and the rest of
+    // the chunk it writes into. The other chunks it shared are let go.
     void Clear();
     // Empties the list and gives everything back.
     void Free();

@@ -41,6 +41,10 @@ bool CSaveFileWriter::WriteRow(std::string_view row) {
     return true;
 }
 
+bool CSaveFileWriter::Deliver() {
+    return (Flush() && m_pTarget->Deliver()) || Fail();
+}
+
 bool CSaveFileWriter::Commit(std::filesystem::path* pStranded) {
     try {
         if (Flush() && m_pTarget->Commit())
@@ -54,9 +58,13 @@ bool CSaveFileWriter::Commit(std::filesystem::path* pStranded) {
     }
 }
 
+SSaveCode SaveCodeOf(ETextCode code) {
+    return {code == ETextCode::Utf8Bom, false};
+}
+
 SSaveCode SaveCodeOf(const CRowList& rows, ETextCode loadedCode) {
     if (rows.Empty())
-        return {loadedCode == ETextCode::Utf8Bom, false};
+        return SaveCodeOf(loadedCode);
     const bool bUtf8 = rows.Holds(ETextCode::Utf8) || rows.Holds(ETextCode::Utf8Bom);
     return {rows.Holds(ETextCode::Utf8Bom), bUtf8 && rows.Holds(ETextCode::Ansi)};
 }

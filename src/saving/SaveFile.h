@@ -25,6 +25,8 @@ public:
     // bBom: the file starts with a UTF-8 byte-order mark.
     bool Create(bool bBom = false);
     bool WriteRow(std::string_view row);
+    // Hands the rows written so far on to the target's reader, where one waits (a stream).
+    bool Deliver();
     // False when the file could not be put in place; then pStranded, if given, is set
     // to where the old content is when it could not be put back (else empty).
     bool Commit(std::filesystem::path* pStranded = nullptr);
@@ -48,6 +50,8 @@ struct SSaveCode {
     bool bAnsiToUtf8 = false;
 };
 SSaveCode SaveCodeOf(const CRowList& rows, ETextCode loadedCode);
+// The same for rows that all come from one data file, of the code given.
+SSaveCode SaveCodeOf(ETextCode code);
 
 // Why a save failed, where that is more than "could not write".
 struct SSaveFailure {

@@ -12,6 +12,9 @@ public:
     // Ready to take bytes; false when the target cannot be written at all.
     virtual bool Create() = 0;
     virtual bool Write(const char* pData, std::size_t nSize) = 0;
+    // Hands the bytes written so far on to a reader who waits for them; a file, whose
+    // bytes count only once committed, has nothing to do.
+    virtual bool Deliver() { return true; }
     // Every byte has arrived where it belongs; false when that failed.
     virtual bool Commit() = 0;
     // Nothing written so far may be left behind.
@@ -30,6 +33,7 @@ public:
     bool Write(const char* pData, std::size_t nSize) override {
         return std::fwrite(pData, 1, nSize, m_pStream) == nSize;
     }
+    bool Deliver() override { return std::fflush(m_pStream) == 0; }
     bool Commit() override { return std::fflush(m_pStream) == 0 && !std::ferror(m_pStream); }
     void Discard() override {}
 

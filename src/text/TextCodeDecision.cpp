@@ -38,6 +38,7 @@ std::size_t CTextCodeDecision::Begin(std::string_view first) {
 
 // Shift-JIS that is valid UTF-8 throughout is taken as UTF-8 (docs/BEHAVIOUR.md).
 void CTextCodeDecision::End() {
+    m_bEnded = true;
     if (!BytesDecide() || m_bUtf16)
         return;
     m_check.Finish();

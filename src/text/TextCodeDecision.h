@@ -8,6 +8,7 @@
 #include "text/Utf8Check.h"
 
 #include <cstddef>
+#include <optional>
 #include <string_view>
 
 class CTextCodeDecision {
@@ -30,6 +31,15 @@ public:
 
     bool IsUtf16() const { return m_bUtf16; }
     ETextCode Code() const { return m_code; }
+    // What the bytes fed so far may be searched by before the end decides: the code, once
+    // the rule, the mark or bytes that cannot be UTF-8 have settled it; ANSI while every
+    // byte is ASCII, which reads alike in every code; nothing while they are valid UTF-8
+    // with a character beyond ASCII, which the rest of the data may still make ANSI.
+    std::optional<ETextCode> CodeSoFar() const {
+        if (m_bEnded || !BytesDecide() || m_check.Invalid() || !m_check.SawMultibyte())
+            return m_code;
+        return std::nullopt;
+    }
 
 private:
     // Only the Auto rule without a byte-order mark leaves the code to the bytes.
@@ -39,4 +49,5 @@ private:
     CUtf8Check m_check;
     ETextCode m_code = ETextCode::Ansi;
     bool m_bUtf16 = false;
+    bool m_bEnded = false;
 };

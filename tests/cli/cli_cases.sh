@@ -88,6 +88,13 @@ got=$(printf "a/$M?1\r\nb\r\na/$M?1\r\n" | "$CLI" trim - - 2>stderr | "$CLI" ded
 [ "$got" = "$(printf "a/$M\r")" ] && grep -q "$(t "標準出力に書き出し (3 行 → 2 行)" "standard output (3 rows -> 2 rows)")" stderr &&
     grep -q "$(t "(2 行 → 1 行)" "(2 rows -> 1 row)")" stderr &&
     ok || fail "pipe: $got / $(cat stderr)"
+# A slow producer: its first row comes out before it writes the second, which it does
+# only once it has seen the first (or after 10 s). The start is 64 bytes at least.
+first="http://www.example.jp/cgi-bin/pernad/$M?mode=new&cat=12"
+{ printf '%s\r\n' "$first"; for _ in $(seq 100); do [ -s slow.txt ] && { touch seen; break; }; sleep 0.1; done
+  printf 'b/%s\r\n' "$M"; } | "$CLI" trim - - >slow.txt 2>/dev/null
+[ -e seen ] && ok || fail "rows as they come: the first row waited for the second"
+same "rows as they come" "http://www.example.jp/cgi-bin/pernad/$M\r\nb/$M\r\n" slow.txt
 yes "a/$M?q" | head -300000 >big.txt
 "$CLI" trim big.txt - --quiet 2>stderr | head -1 >/dev/null
 codes=("${PIPESTATUS[@]}")

@@ -8,6 +8,7 @@
 #include "form/MemoryForm.h"
 #include "form/Texts.h"
 #include "jobs/Jobs.h"
+#include "jobs/StreamJobs.h"
 #include "rows/PodArray.h"
 
 #include <gtest/gtest.h>
@@ -106,6 +107,25 @@ FormShot ShotOf(const CRecordingForm& form) {
             form.m_rowsOut.ChunkCount(), form.m_loaded,          ReadBytes(form.m_strSavePath)};
 }
 
+// Runs run with each allocation failing in turn, from the first, until five runs in a row
+// meet none; after each, check(result, where) judges it and prepares the next. Returns how
+// many runs failed.
+template <typename Run, typename Check>
+int FailEachAllocation(const std::string& strJob, Run run, Check check) {
+    int nFailed = 0;
+    // The threads' allocations come in an order of their own, so the count varies a little.
+    for (long nAlloc = 0, nClean = 0; nClean < 5; ++nAlloc) {
+        g_bFailed = false;
+        g_nAllocsBeforeFailure = nAlloc;
+        const EJobResult result = run();
+        g_nAllocsBeforeFailure = -1;
+        nClean = g_bFailed ? 0 : nClean + 1; // none failed: fewer allocations than that
+        nFailed += result == EJobResult::Completed ? 0 : 1;
+        check(result, strJob + ", allocation " + std::to_string(nAlloc));
+    }
+    return nFailed;
+}
+
 TEST(OutOfMemory, AtEachAllocationOfAJob) {
     CTempDir dir;
     std::filesystem::create_directory(dir / "save");
@@ -141,32 +161,71 @@ TEST(OutOfMemory, AtEachAllocationOfAJob) {
         std::get<5>(doneUnsaved).clear();
         const Messages doneMessages = form.m_messages;
         prepare(form, id);
-        int nFailed = 0;
-        // The threads' allocations come in an order of their own, so the count varies a little.
-        for (long nAlloc = 0, nClean = 0; nClean < 5; ++nAlloc) {
-            const std::string strAt =
-                kJobs[id].pszName + (", allocation " + std::to_string(nAlloc));
-            g_bFailed = false;
-            g_nAllocsBeforeFailure = nAlloc;
-            const EJobResult result = RunJob(form, kJobs[id]);
-            g_nAllocsBeforeFailure = -1;
-            nClean = g_bFailed ? 0 : nClean + 1;   // none failed: fewer allocations than that
-            if (result == EJobResult::Completed) { // or the allocation was only a hint
-                EXPECT_TRUE(ShotOf(form) == done) << strAt;
-                EXPECT_EQ(form.m_messages, doneMessages) << strAt;
-                prepare(form, id);
-                continue;
-            }
-            ++nFailed;
-            // The duplicate removal's list may stand as done when only the save ran out.
-            const FormShot after = ShotOf(form);
-            EXPECT_TRUE(after == before || (id == kDedupJob && after == doneUnsaved)) << strAt;
-            EXPECT_EQ(form.m_messages, Messages{texts::kOutOfMemory}) << strAt;
-            EXPECT_EQ(Snapshot(dir / "save"), Files{}) << strAt;
-            form.m_messages.clear();
-        }
+        const int nFailed = FailEachAllocation(
+            kJobs[id].pszName, [&] { return RunJob(form, kJobs[id]); },
+            [&](EJobResult result, const std::string& strAt) {
+                if (result == EJobResult::Completed) { // or the allocation was only a hint
+                    EXPECT_TRUE(ShotOf(form) == done) << strAt;
+                    EXPECT_EQ(form.m_messages, doneMessages) << strAt;
+                    return prepare(form, id);
+                }
+                // The duplicate removal's list may stand as done when only the save ran out.
+                const FormShot after = ShotOf(form);
+                EXPECT_TRUE(after == before || (id == kDedupJob && after == doneUnsaved)) << strAt;
+                EXPECT_EQ(form.m_messages, Messages{texts::kOutOfMemory}) << strAt;
+                EXPECT_EQ(Snapshot(dir / "save"), Files{}) << strAt;
+                form.m_messages.clear();
+            });
         EXPECT_GT(nFailed, 10) << kJobs[id].pszName;
     }
+}
+
+// kelvane-cli's streaming jobs, the trim's rows waiting for their code among them: each
+// completes as it would have, or says that memory ran out, after the load's line once the
+// data file has been read, and leaves no save file.
+TEST(OutOfMemory, AtEachAllocationOfAStreamingJob) {
+    CTempDir dir;
+    std::filesystem::create_directory(dir / "save");
+    std::string strRows;
+    for (int i = 0; i < 20000; ++i)
+        strRows += "http://h" + std::to_string(i % 15000) + "/" + (i % 2 ? kM + "?x" : "") + "\r\n";
+    // UTF-8 by its mark, and UTF-8 that its last row makes Shift-JIS.
+    WriteBytes(dir / "bom.txt", "\xEF\xBB\xBF" + strRows);
+    WriteBytes(dir / "late.txt", "\xE4\xBE\x8B\r\n" + strRows + "\x83\x65\r\n");
+    for (const char* pszData : {"bom.txt", "late.txt"})
+        for (const EJobId id : {kConvertJob, kDedupJob}) {
+            CRecordingForm form;
+            SStreamCounts counts;
+            auto prepare = [&] {
+                form = CRecordingForm();
+                form.m_strDataPath = dir / pszData;
+                form.m_strSavePath = dir / "save/out.txt";
+                std::filesystem::remove(form.m_strSavePath);
+            };
+            prepare();
+            ASSERT_EQ(StreamJob(form, id, counts), EJobResult::Completed);
+            const std::string strDone = ReadBytes(form.m_strSavePath);
+            const Messages doneMessages = form.m_messages;
+            prepare();
+            const int nFailed = FailEachAllocation(
+                pszData + (", " + std::string(kJobs[id].pszName)),
+                [&] { return StreamJob(form, id, counts); },
+                [&](EJobResult result, const std::string& strAt) {
+                    Messages expected = doneMessages;
+                    if (result != EJobResult::Completed) {
+                        expected.back() = texts::kOutOfMemory;
+                        if (form.m_messages.size() == 1)
+                            expected.erase(expected.begin());
+                    }
+                    EXPECT_EQ(form.m_messages, expected) << strAt;
+                    const Files saved{{"out.txt", strDone}};
+                    EXPECT_TRUE(Snapshot(dir / "save") ==
+                                (result == EJobResult::Completed ? saved : Files{}))
+                        << strAt;
+                    prepare();
+                });
+            EXPECT_GT(nFailed, 5) << pszData << ", " << kJobs[id].pszName;
+        }
 }
 
 // Sizes near the top of size_t (the i686 build's 32 bits included) fail as allocations
